@@ -1,0 +1,11 @@
+#pragma once
+
+// Genre playlist selection; the values are stored nowhere but must stay 0..2.
+enum GenrePreset { HipHop = 0, Techno = 1, Custom = 2 };
+
+// The sample type a player asks the library for.
+enum SampleType { Beat = 0, Melody = 1, Bass = 2 };
+
+// A BPM at or below this counts as "no usable BPM": the sample plays at rate 1.0
+// and its player takes no part in tempo matching.
+constexpr int kMinUsableBpm = 20;

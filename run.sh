@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Sampora, generates the demo sample library and starts
+# the program from its own directory.
+set -euo pipefail
+cd "$(dirname "$0")"
+root=$PWD
+
+tools/install-deps.sh
+
+build=${SAMPORA_BUILD_DIR:-$root/build}
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" -j"$(nproc)"
+
+bin=$build/bin
+# Writes the demo samples if they are missing and a config.xml if there is none;
+# an existing config.xml is never touched.
+"$build/tools/sampora_demo" "$bin"
+
+if [ "$(id -u)" -eq 0 ] && [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  export XDG_RUNTIME_DIR=/tmp/sampora-runtime-root
+  mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+fi
+cd "$bin"
+exec ./sampora "$@"

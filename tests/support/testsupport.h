@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+// A temporary directory that stands in for the program's directory for as long as it
+// lives: config.xml, relative sample folders and the libvlc include folder resolve here.
+class TempProgramDir : public QTemporaryDir {
+public:
+    TempProgramDir();
+    ~TempProgramDir();
+
+    // Writes text to path() + "/" + name, creating folders; returns the full path.
+    QString writeFile(const QString &name, const QByteArray &content) const;
+};
+
+namespace TestSupport {
+
+// True when a PulseAudio server answers (tests with real timing need one; without it
+// libvlc drops the audio and reaches the end early).
+bool audioServerAnswers();
+
+// The repository's root, as the build passes it to the tests.
+QString sourceDir();
+
+} // namespace TestSupport

@@ -1,0 +1,103 @@
+#include "tools/audiogen.h"
+
+#include <cmath>
+#include <numbers>
+
+#include <QFile>
+#include <QtEndian>
+
+namespace AudioGen {
+namespace {
+
+void appendLe32(QByteArray &out, quint32 v) { char b[4]; qToLittleEndian(v, b); out.append(b, 4); }
+void appendLe16(QByteArray &out, quint16 v) { char b[2]; qToLittleEndian(v, b); out.append(b, 2); }
+void appendBe32(QByteArray &out, quint32 v) { char b[4]; qToBigEndian(v, b); out.append(b, 4); }
+void appendBe16(QByteArray &out, quint16 v) { char b[2]; qToBigEndian(v, b); out.append(b, 2); }
+
+// AIFF stores the sample rate as an 80-bit IEEE extended float.
+void appendExtended(QByteArray &out, double value)
+{
+    int exponent = 0;
+    double mantissa = std::frexp(value, &exponent); // value = mantissa * 2^exponent, 0.5 <= m < 1
+    const quint16 biased = quint16(exponent - 1 + 16383);
+    const quint64 bits = quint64(std::ldexp(mantissa, 64));
+    appendBe16(out, biased);
+    appendBe32(out, quint32(bits >> 32));
+    appendBe32(out, quint32(bits & 0xffffffffu));
+}
+
+bool writeFile(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
+}
+
+} // namespace
+
+Pcm tone(double seconds, double frequency, double amplitude, int sampleRate, int channels)
+{
+    Pcm pcm;
+    pcm.sampleRate = sampleRate;
+    pcm.channels = channels;
+    const int frames = int(std::lround(seconds * sampleRate));
+    const int fade = std::min(frames / 2, sampleRate / 200); // 5 ms
+    pcm.samples.reserve(frames * channels);
+    for (int i = 0; i < frames; ++i) {
+        double gain = amplitude;
+        if (i < fade)
+            gain *= double(i) / fade;
+        else if (i >= frames - fade)
+            gain *= double(frames - 1 - i) / fade;
+        const auto v = qint16(std::lround(32767.0 * gain * std::sin(2 * std::numbers::pi * frequency * i / sampleRate)));
+        for (int c = 0; c < channels; ++c)
+            pcm.samples.append(v);
+    }
+    return pcm;
+}
+
+bool writeWav(const QString &path, const Pcm &pcm)
+{
+    const quint32 dataBytes = quint32(pcm.samples.size() * 2);
+    QByteArray out;
+    out.reserve(int(44 + dataBytes));
+    out.append("RIFF", 4);
+    appendLe32(out, 36 + dataBytes);
+    out.append("WAVEfmt ", 8);
+    appendLe32(out, 16);
+    appendLe16(out, 1); // PCM
+    appendLe16(out, quint16(pcm.channels));
+    appendLe32(out, quint32(pcm.sampleRate));
+    appendLe32(out, quint32(pcm.sampleRate * pcm.channels * 2));
+    appendLe16(out, quint16(pcm.channels * 2));
+    appendLe16(out, 16);
+    out.append("data", 4);
+    appendLe32(out, dataBytes);
+    for (qint16 s : pcm.samples)
+        appendLe16(out, quint16(s));
+    return writeFile(path, out);
+}
+
+bool writeAiff(const QString &path, const Pcm &pcm)
+{
+    const quint32 frames = quint32(pcm.samples.size() / std::max(1, pcm.channels));
+    const quint32 dataBytes = quint32(pcm.samples.size() * 2);
+    QByteArray out;
+    out.append("FORM", 4);
+    appendBe32(out, 4 + (8 + 18) + (8 + 8 + dataBytes));
+    out.append("AIFF", 4);
+    out.append("COMM", 4);
+    appendBe32(out, 18);
+    appendBe16(out, quint16(pcm.channels));
+    appendBe32(out, frames);
+    appendBe16(out, 16);
+    appendExtended(out, pcm.sampleRate);
+    out.append("SSND", 4);
+    appendBe32(out, 8 + dataBytes);
+    appendBe32(out, 0); // offset
+    appendBe32(out, 0); // block size
+    for (qint16 s : pcm.samples)
+        appendBe16(out, quint16(s));
+    return writeFile(path, out);
+}
+
+} // namespace AudioGen
