@@ -20,4 +20,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestPaths)
-#include "tst_paths.moc"
+#include "tst_library_paths.moc"
