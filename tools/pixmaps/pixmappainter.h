@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+// Draws every image the program's style sheets and icons name. All of them share one
+// look on the dark window: white glyphs, the red of the deck's mode buttons for the
+// controls that start things, a muted slate for "off" states.
+class PixmapPainter {
+public:
+    // Writes each image as <dir>/<name>.png; returns the names that could not be written.
+    QStringList writeAll(const QString &dir) const;
+
+private:
+    static QImage appLogo();
+    static QImage menuBackground();
+    static QImage plus();
+    static QImage minus();
+    static QImage smallPlay();
+    static QImage smallPause();
+    static QImage repeat(bool on);
+    static QImage previous();
+    static QImage next();
+    static QImage stop();
+    static QImage bigButton(bool pause);
+    static QImage volume(bool muted);
+    static QImage glassButton();
+};
