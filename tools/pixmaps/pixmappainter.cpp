@@ -185,19 +185,15 @@ QImage PixmapPainter::menuBackground()
 
 QImage PixmapPainter::plus()
 {
-    QImage img = canvas(22, 22);
-    QPainter p(&img);
-    antialias(p);
-    p.setPen(QPen(kWhite, 1.6));
-    p.setBrush(QColor(255, 255, 255, 28));
-    p.drawEllipse(QRectF(1.8, 1.8, 18.4, 18.4));
-    p.setPen(QPen(kWhite, 2.2, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(11, 6.5), QPointF(11, 15.5));
-    p.drawLine(QPointF(6.5, 11), QPointF(15.5, 11));
-    return img;
+    return roundSign(true);
 }
 
 QImage PixmapPainter::minus()
+{
+    return roundSign(false);
+}
+
+QImage PixmapPainter::roundSign(bool plus)
 {
     QImage img = canvas(22, 22);
     QPainter p(&img);
@@ -207,6 +203,8 @@ QImage PixmapPainter::minus()
     p.drawEllipse(QRectF(1.8, 1.8, 18.4, 18.4));
     p.setPen(QPen(kWhite, 2.2, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(6.5, 11), QPointF(15.5, 11));
+    if (plus)
+        p.drawLine(QPointF(11, 6.5), QPointF(11, 15.5));
     return img;
 }
 

@@ -17,6 +17,7 @@ private:
     static QImage menuBackground();
     static QImage plus();
     static QImage minus();
+    static QImage roundSign(bool plus);
     static QImage smallPlay();
     static QImage smallPause();
     static QImage repeat(bool on);
