@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6xml6 qt6-httpserver-dev
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6xml6 qt6-httpserver-dev qt6-websockets-dev
   fonts-dejavu-core
   libvlc-dev libvlc-bin vlc-plugin-base vlc-plugin-fluidsynth timgm6mb-soundfont
   pulseaudio pulseaudio-utils
