@@ -1,0 +1,1 @@
+target_sources(sampora_library PRIVATE configwriter.cpp configwriter.h)
