@@ -1,0 +1,86 @@
+#include "online/feedback.h"
+
+#include <QDebug>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+#include "online/feedbackbody.h"
+#include "online/onlineservices.h"
+#include "online/userprompt.h"
+
+namespace {
+
+QGroupBox *groupAround(const QString &title, QWidget *field, QWidget *parent)
+{
+    auto *group = new QGroupBox(title, parent);
+    auto *layout = new QHBoxLayout(group);
+    layout->addWidget(field);
+    return group;
+}
+
+} // namespace
+
+Feedback::Feedback(QWidget *parent)
+    : QDialog(parent)
+    , messageEdit(new QTextEdit(this))
+    , manager(new QNetworkAccessManager(this))
+    , addressEdit(new QLineEdit(this))
+    , addressGroup(groupAround(tr("Email Address(Optional):"), addressEdit, this))
+    , messageGroup(groupAround(tr("Feedback Message:"), messageEdit, this))
+    , cancelButton(new QPushButton(tr("&cancel"), this))
+    , sendButton(new QPushButton(tr("&send"), this))
+{
+    messageEdit->setObjectName(QStringLiteral("messageEdit"));
+    addressEdit->setObjectName(QStringLiteral("addressEdit"));
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    sendButton->setObjectName(QStringLiteral("sendButton"));
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(sendButton);
+    buttons->addWidget(cancelButton);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(addressGroup);
+    layout->addWidget(messageGroup);
+    layout->addLayout(buttons, 4);
+
+    connect(cancelButton, &QPushButton::clicked, this, &Feedback::cancel);
+    connect(sendButton, &QPushButton::clicked, this, &Feedback::send);
+    connect(manager, &QNetworkAccessManager::finished, this, &Feedback::networkRequestFisnished);
+
+    setWindowTitle(tr("Send BETA Feedback"));
+    resize(300, 300);
+}
+
+void Feedback::cancel()
+{
+    reject();
+}
+
+void Feedback::send()
+{
+    QNetworkRequest request(OnlineServices::feedbackUrl());
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
+    request.setTransferTimeout(int(OnlineServices::transferTimeout().count()));
+    manager->post(request, FeedbackBody::encode(addressEdit->text(), messageEdit->toPlainText()));
+}
+
+void Feedback::networkRequestFisnished(QNetworkReply *pReply)
+{
+    pReply->deleteLater();
+    const QByteArray body = pReply->readAll();
+    qDebug() << body;
+    const qsizetype zero = body.indexOf('\0');
+    UserPrompt::inform(tr("Send"), QString::fromUtf8(zero < 0 ? body : body.left(zero)));
+    // An error page that happens to start with "Your" is still an error.
+    if (pReply->error() == QNetworkReply::NoError && body.startsWith("Your"))
+        accept();
+}

@@ -1,0 +1,75 @@
+#include "online/filedownloader.h"
+
+#include <QDebug>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+
+#include "online/onlineservices.h"
+
+namespace {
+
+bool isHttp(const QUrl &url)
+{
+    return url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https");
+}
+
+// Transport success alone is not enough: an HTTP reply must carry a 2xx status and, when it
+// announced its length, exactly that many bytes.
+bool isCompleteSuccess(QNetworkReply *reply, const QByteArray &body)
+{
+    if (reply->error() != QNetworkReply::NoError)
+        return false;
+    if (!isHttp(reply->url()))
+        return true;
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status < 200 || status > 299)
+        return false;
+    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+    return !length.isValid() || length.toLongLong() == body.size();
+}
+
+} // namespace
+
+FileDownloader::FileDownloader(QUrl url, QObject *parent, qint64 maxBytes)
+    : QObject(parent)
+    , manager(new QNetworkAccessManager(this))
+    , maxBytes(maxBytes)
+{
+    connect(manager, &QNetworkAccessManager::finished, this, &FileDownloader::fileDownloaded);
+    QNetworkRequest request(url);
+    request.setTransferTimeout(int(OnlineServices::transferTimeout().count()));
+    watchSize(manager->get(request));
+}
+
+FileDownloader::~FileDownloader() = default;
+
+QByteArray FileDownloader::downloadedData() const
+{
+    return replyData;
+}
+
+void FileDownloader::watchSize(QNetworkReply *reply)
+{
+    // Checked while the body streams in, so an endless or oversized answer is cut off
+    // before it fills the memory.
+    connect(reply, &QNetworkReply::downloadProgress, this, [this, reply](qint64 received, qint64 total) {
+        if (received > maxBytes || total > maxBytes) {
+            qDebug() << "download larger than" << maxBytes << "bytes, aborted:" << reply->url().toString();
+            reply->abort();
+        }
+    });
+}
+
+void FileDownloader::fileDownloaded(QNetworkReply *pReply)
+{
+    pReply->deleteLater();
+    const QByteArray body = pReply->readAll();
+    if (!isCompleteSuccess(pReply, body)) {
+        qDebug() << "download failed:" << pReply->url().toString() << pReply->errorString();
+        emit noConnection();
+        return;
+    }
+    replyData = body;
+    emit downloaded();
+}

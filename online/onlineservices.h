@@ -1,0 +1,28 @@
+#pragma once
+
+#include <chrono>
+
+#include <QUrl>
+
+// Where the update and feedback services live and how long a transfer may stall. The base
+// URL is a build setting; tests point it at a server of their own before creating anything
+// that talks to the network.
+namespace OnlineServices {
+
+// The build's base URL, or the override set by setBaseUrl().
+QUrl baseUrl();
+
+// An invalid or empty URL restores the build's base URL.
+void setBaseUrl(const QUrl &url);
+
+// baseUrl() + "/version.xml".
+QUrl manifestUrl();
+
+// baseUrl() + "/feedback.php".
+QUrl feedbackUrl();
+
+// A request that receives nothing for this long is aborted.
+std::chrono::milliseconds transferTimeout();
+void setTransferTimeout(std::chrono::milliseconds timeout);
+
+} // namespace OnlineServices

@@ -1,0 +1,140 @@
+#include "online/updatecheck.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "online/filedownloader.h"
+#include "online/installerlauncher.h"
+#include "online/onlineservices.h"
+#include "online/updatemanifest.h"
+#include "online/userprompt.h"
+
+UpdateCheck::UpdateCheck(QObject *parent)
+    : QObject(parent)
+    , currentVersion(QStringLiteral("0.2"))
+{
+    fetchManifest();
+    connect(this, &UpdateCheck::upToDate, this, &UpdateCheck::nothingToDo);
+    connect(this, &UpdateCheck::updateAvailable, this, &UpdateCheck::downloadPrompt);
+}
+
+void UpdateCheck::manualCheck()
+{
+    qDebug() << "checking for updates";
+    manual = true;
+    fetchManifest();
+}
+
+QString UpdateCheck::installerDir() const
+{
+    return savedInstallerDir;
+}
+
+void UpdateCheck::fetchManifest()
+{
+    downloader = new FileDownloader(OnlineServices::manifestUrl(), this);
+    connect(downloader, &FileDownloader::downloaded, this, &UpdateCheck::parseXML);
+    connect(downloader, &FileDownloader::noConnection, this, &UpdateCheck::noConn);
+}
+
+FileDownloader *UpdateCheck::reportingDownloader() const
+{
+    if (auto *source = qobject_cast<FileDownloader *>(sender()))
+        return source;
+    return downloader;
+}
+
+void UpdateCheck::parseXML()
+{
+    qDebug() << "Got Web Data!";
+    const FileDownloader *source = reportingDownloader();
+    const UpdateManifest::Contents manifest
+        = UpdateManifest::parse(source ? source->downloadedData() : QByteArray(), currentVersion);
+    if (manifest.latestVersion)
+        latestVersion = *manifest.latestVersion;
+    if (manifest.downloadLocation)
+        downloadUrl = QUrl(*manifest.downloadLocation);
+    qDebug() << manifest.updateAvailable;
+    if (manifest.updateAvailable)
+        downloadPrompt();
+    else
+        emit upToDate();
+}
+
+void UpdateCheck::downloadPrompt()
+{
+    qDebug() << "download prompt";
+    const QMessageBox::StandardButton answer = UserPrompt::show({ QMessageBox::Question,
+        tr("Update Available"),
+        tr("An update to version ") + latestVersion + tr(" is available. \n Would you like to download and install?"),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel });
+    if (answer == QMessageBox::Yes) {
+        downloader = new FileDownloader(downloadUrl, this, kMaxInstallerBytes);
+        connect(downloader, &FileDownloader::downloaded, this, &UpdateCheck::install);
+    } else if (answer == QMessageBox::No) {
+        UserPrompt::inform(tr("Declined"), tr("The update will NOT download"));
+    }
+}
+
+void UpdateCheck::nothingToDo()
+{
+    if (manual)
+        UserPrompt::inform(tr("Update"), tr("Current version is installed."));
+}
+
+void UpdateCheck::noConn()
+{
+    if (manual)
+        UserPrompt::inform(tr("Update"), tr("No internet connection."));
+}
+
+void UpdateCheck::install()
+{
+    const FileDownloader *source = reportingDownloader();
+    QString path;
+    QString error;
+    if (!saveInstaller(source ? source->downloadedData() : QByteArray(), &path, &error)) {
+        qDebug() << "installer not saved:" << error;
+        UserPrompt::show({ QMessageBox::Warning, tr("Update"),
+            tr("The update could not be saved:\n%1").arg(error), QMessageBox::Ok });
+        return;
+    }
+    if (!InstallerLauncher::start(path)) {
+        qDebug() << "installer not started:" << path;
+        UserPrompt::show({ QMessageBox::Warning, tr("Update"),
+            tr("The update installer could not be started:\n%1").arg(QDir::toNativeSeparators(path)),
+            QMessageBox::Ok });
+        return;
+    }
+    emit updateStarted();
+}
+
+bool UpdateCheck::saveInstaller(const QByteArray &bytes, QString *path, QString *error)
+{
+    // A folder of our own (mode 0700) rather than a fixed name in the shared temporary
+    // directory: another user could otherwise plant or swap the file that is run as root.
+    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/sampora-update-XXXXXX"));
+    if (!dir.isValid()) {
+        *error = dir.errorString();
+        return false;
+    }
+    // The installer still runs after this program has closed; the folder must outlive it.
+    dir.setAutoRemove(false);
+    *path = dir.filePath(QStringLiteral("spupdate.exe"));
+    QFile file(*path);
+    const bool written = file.open(QIODevice::WriteOnly | QIODevice::NewOnly) && file.write(bytes) == bytes.size()
+        && file.flush()
+        && file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser
+            | QFile::WriteUser | QFile::ExeUser);
+    if (!written) {
+        *error = file.errorString();
+        file.close();
+        dir.remove();
+        return false;
+    }
+    file.close();
+    savedInstallerDir = dir.path();
+    return true;
+}

@@ -1,0 +1,33 @@
+#include "online/userprompt.h"
+
+namespace {
+
+UserPrompt::Responder &responderOverride()
+{
+    static UserPrompt::Responder responder;
+    return responder;
+}
+
+} // namespace
+
+namespace UserPrompt {
+
+QMessageBox::StandardButton show(const Box &box)
+{
+    if (const Responder &responder = responderOverride())
+        return responder(box);
+    QMessageBox dialog(box.icon, box.title, box.text, box.buttons);
+    return QMessageBox::StandardButton(dialog.exec());
+}
+
+void inform(const QString &title, const QString &text)
+{
+    show({ QMessageBox::Information, title, text, QMessageBox::Ok });
+}
+
+void setResponder(Responder responder)
+{
+    responderOverride() = std::move(responder);
+}
+
+} // namespace UserPrompt
