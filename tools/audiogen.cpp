@@ -1,5 +1,6 @@
 #include "tools/audiogen.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -97,6 +98,59 @@ bool writeAiff(const QString &path, const Pcm &pcm)
     appendBe32(out, 0); // block size
     for (qint16 s : pcm.samples)
         appendBe16(out, quint16(s));
+    return writeFile(path, out);
+}
+
+bool writeMidi(const QString &path, int bpm, double lengthBeats, const QVector<MidiNote> &notes, int program)
+{
+    constexpr int kTicksPerBeat = 480;
+    struct Event {
+        qint64 tick;
+        int order; // note-offs before note-ons on the same tick, so repeated keys retrigger
+        QByteArray bytes;
+    };
+    const auto ticks = [](double beats) { return qint64(std::llround(beats * kTicksPerBeat)); };
+    QVector<Event> events;
+    const quint32 microsPerBeat = quint32(60000000 / std::max(1, bpm));
+    events.append({0, 0, QByteArray("\xFF\x51\x03", 3) + char(microsPerBeat >> 16) + char(microsPerBeat >> 8) + char(microsPerBeat)});
+    events.append({0, 0, QByteArray("\xFF\x58\x04\x04\x02\x18\x08", 7)});
+    QVector<int> programmed;
+    for (const MidiNote &n : notes) {
+        const char channel = char(n.channel & 0x0f);
+        if (n.channel != 9 && !programmed.contains(n.channel)) {
+            programmed.append(n.channel);
+            events.append({0, 1, QByteArray(1, char(0xC0 | channel)) + char(program & 0x7f)});
+        }
+        const qint64 on = ticks(n.start);
+        const qint64 off = std::max(on + 1, ticks(n.start + n.length));
+        events.append({on, 3, QByteArray(1, char(0x90 | channel)) + char(n.key & 0x7f) + char(std::clamp(n.velocity, 1, 127))});
+        events.append({off, 2, QByteArray(1, char(0x80 | channel)) + char(n.key & 0x7f) + char(0)});
+    }
+    const qint64 end = std::max(ticks(lengthBeats), events.isEmpty() ? 0 : std::max_element(events.cbegin(), events.cend(), [](const Event &a, const Event &b) { return a.tick < b.tick; })->tick);
+    events.append({end, 4, QByteArray("\xFF\x2F\x00", 3)});
+    std::stable_sort(events.begin(), events.end(), [](const Event &a, const Event &b) {
+        return a.tick != b.tick ? a.tick < b.tick : a.order < b.order;
+    });
+
+    QByteArray track;
+    qint64 last = 0;
+    for (const Event &e : events) {
+        // Variable-length delta time, most significant group first.
+        quint32 delta = quint32(e.tick - last);
+        last = e.tick;
+        QByteArray vlq(1, char(delta & 0x7f));
+        while ((delta >>= 7) != 0)
+            vlq.prepend(char(0x80 | (delta & 0x7f)));
+        track += vlq + e.bytes;
+    }
+    QByteArray out("MThd", 4);
+    appendBe32(out, 6);
+    appendBe16(out, 0);
+    appendBe16(out, 1);
+    appendBe16(out, kTicksPerBeat);
+    out.append("MTrk", 4);
+    appendBe32(out, quint32(track.size()));
+    out += track;
     return writeFile(path, out);
 }
 
