@@ -76,9 +76,12 @@ protected:
 private:
     void setRate(float r);
     float sliderOffset() const;
-    void startMedia(const QString &file);
-    void moveOn();
+    bool hasBpm() const;
+    float targetRate() const;
+    void resume();
+    void advance();
     void sampleFailed();
+    static QString failureReason(const QString &file);
 
     QAbstractSlider *positionSlider = nullptr;
     QAbstractSlider *tempoSlider = nullptr;

@@ -1,0 +1,169 @@
+#include "player/vlcplayback.h"
+
+#include <algorithm>
+#include <vector>
+
+#include <QByteArray>
+
+#include <vlc/vlc.h>
+
+namespace {
+
+// libvlc's default file caching (1000 ms) lets samples of a second or less end before
+// their audio reaches the output; 50 ms plays them whole and loops them cleanly.
+constexpr const char *kFileCaching = ":file-caching=50";
+// A loop plays until it is replaced; libvlc counts the passes itself.
+constexpr const char *kLoopForever = ":input-repeat=65535";
+// libvlc updates its time about every 250-300 ms; beyond that the extrapolation stops.
+constexpr qint64 kMaxExtrapolationMs = 350;
+
+} // namespace
+
+VlcPlayback::VlcPlayback(const QStringList &arguments)
+{
+    std::vector<QByteArray> storage;
+    storage.reserve(arguments.size());
+    std::vector<const char *> argv;
+    for (const QString &argument : arguments) {
+        storage.push_back(argument.toUtf8());
+        argv.push_back(storage.back().constData());
+    }
+    m_instance = libvlc_new(int(argv.size()), argv.data());
+    if (m_instance)
+        m_player = libvlc_media_player_new(m_instance);
+}
+
+VlcPlayback::~VlcPlayback()
+{
+    if (m_player) {
+        libvlc_media_player_stop(m_player);
+        libvlc_media_player_release(m_player);
+    }
+    if (m_media)
+        libvlc_media_release(m_media);
+    if (m_instance)
+        libvlc_release(m_instance);
+}
+
+void VlcPlayback::load(const QString &file, bool loop, qint64 startMs)
+{
+    if (!m_player)
+        return;
+    libvlc_media_t *media = libvlc_media_new_path(m_instance, file.toUtf8().constData());
+    if (!media)
+        return;
+    libvlc_media_add_option(media, kFileCaching);
+    if (loop)
+        libvlc_media_add_option(media, kLoopForever);
+    if (startMs > 0)
+        libvlc_media_add_option(media, QByteArray(":start-time=" + QByteArray::number(startMs / 1000.0, 'f', 3)).constData());
+    libvlc_media_player_stop(m_player);
+    libvlc_media_player_set_media(m_player, media);
+    if (m_media)
+        libvlc_media_release(m_media);
+    m_media = media;
+    m_file = file;
+    m_loops = loop;
+    m_startMs = startMs;
+    m_lastTime = -1;
+}
+
+bool VlcPlayback::hasMedia() const
+{
+    if (!m_player)
+        return false;
+    libvlc_media_t *media = libvlc_media_player_get_media(m_player);
+    if (!media)
+        return false;
+    libvlc_media_release(media);
+    return true;
+}
+
+void VlcPlayback::play()
+{
+    if (m_player)
+        libvlc_media_player_play(m_player);
+}
+
+void VlcPlayback::pause()
+{
+    if (m_player)
+        libvlc_media_player_set_pause(m_player, 1);
+}
+
+void VlcPlayback::stop()
+{
+    if (m_player)
+        libvlc_media_player_stop(m_player);
+    m_lastTime = -1;
+}
+
+VlcPlayback::State VlcPlayback::state() const
+{
+    return m_media ? State(libvlc_media_get_state(m_media)) : NothingSpecial;
+}
+
+bool VlcPlayback::opened() const
+{
+    return m_media && libvlc_media_get_duration(m_media) > 0;
+}
+
+float VlcPlayback::position() const
+{
+    return m_player ? libvlc_media_player_get_position(m_player) : 0.0f;
+}
+
+void VlcPlayback::setPosition(float position)
+{
+    if (m_player)
+        libvlc_media_player_set_position(m_player, position);
+    m_lastTime = -1;
+}
+
+qint64 VlcPlayback::lengthMs() const
+{
+    if (!m_player)
+        return 0;
+    const qint64 length = libvlc_media_player_get_length(m_player);
+    if (length > 0 || !m_media)
+        return length;
+    return libvlc_media_get_duration(m_media);
+}
+
+qint64 VlcPlayback::timeMs()
+{
+    if (!m_player)
+        return 0;
+    const qint64 time = libvlc_media_player_get_time(m_player);
+    if (time != m_lastTime) {
+        m_lastTime = time;
+        m_lastTimeSeen.start();
+        return time;
+    }
+    if (time < 0 || libvlc_media_player_get_state(m_player) != libvlc_Playing)
+        return time;
+    const qint64 since = std::min(m_lastTimeSeen.elapsed(), kMaxExtrapolationMs);
+    return time + qint64(since * double(rate()));
+}
+
+float VlcPlayback::rate() const
+{
+    return m_player ? libvlc_media_player_get_rate(m_player) : 1.0f;
+}
+
+void VlcPlayback::setRate(float rate)
+{
+    if (m_player)
+        libvlc_media_player_set_rate(m_player, rate);
+}
+
+int VlcPlayback::volume() const
+{
+    return m_player ? libvlc_audio_get_volume(m_player) : -1;
+}
+
+void VlcPlayback::setVolume(int volume)
+{
+    if (m_player)
+        libvlc_audio_set_volume(m_player, volume);
+}

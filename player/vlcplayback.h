@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QString>
+#include <QStringList>
+
+struct libvlc_instance_t;
+struct libvlc_media_player_t;
+struct libvlc_media_t;
+
+// The one place that talks to libvlc: owns an instance, one media player for its whole
+// life and the media currently set. Everything is polled from the caller's thread; libvlc
+// never calls back.
+class VlcPlayback {
+public:
+    // Mirrors libvlc_state_t.
+    enum State { NothingSpecial = 0, Opening, Buffering, Playing, Paused, Stopped, Ended, Error };
+
+    explicit VlcPlayback(const QStringList &arguments);
+    ~VlcPlayback();
+    VlcPlayback(const VlcPlayback &) = delete;
+    VlcPlayback &operator=(const VlcPlayback &) = delete;
+
+    // Makes file the current media without starting it. A looping media is repeated by
+    // libvlc itself, without the hole a stop and restart leaves. startMs > 0 starts
+    // playback that far into the file.
+    void load(const QString &file, bool loop, qint64 startMs = 0);
+    bool hasMedia() const;
+    bool loops() const { return m_loops; }
+    bool startsLate() const { return m_startMs > 0; }
+    QString file() const { return m_file; }
+
+    void play();
+    void pause();
+    void stop();
+
+    State state() const;
+    // True once libvlc has opened the current media as something with a length: a file
+    // that is missing, empty or not audio ends without ever getting there.
+    bool opened() const;
+
+    float position() const; // 0.0 to 1.0 of the length
+    void setPosition(float position);
+    qint64 lengthMs() const;
+    // The playing time, advanced by the wall clock between libvlc's coarse updates
+    // (libvlc moves its time in steps of about a quarter second). Call it regularly.
+    qint64 timeMs();
+
+    float rate() const;
+    void setRate(float rate);
+    int volume() const;
+    void setVolume(int volume);
+
+private:
+    libvlc_instance_t *m_instance = nullptr;
+    libvlc_media_player_t *m_player = nullptr;
+    libvlc_media_t *m_media = nullptr;
+    QString m_file;
+    bool m_loops = false;
+    qint64 m_startMs = 0;
+
+    // Last time value libvlc reported and when it was first seen.
+    qint64 m_lastTime = -1;
+    QElapsedTimer m_lastTimeSeen;
+};
