@@ -143,12 +143,15 @@ void SaveFiles::save()
         qDebug() << "copy:" << copy.source << "to:" << target;
         qDebug() << "rate: " << copy.rate;
         QFile source(copy.source);
-        if (source.copy(target))
+        if (source.copy(target)) {
             made.append(copy);
-        else
-            failures << tr("Slot %1 (%2) was not copied: %3")
-                            .arg(copy.slot)
-                            .arg(QFileInfo(copy.source).fileName(), source.errorString());
+            continue;
+        }
+        const QString reason
+            = source.exists() ? source.errorString() : tr("the sample file no longer exists.");
+        failures << tr("Slot %1 (%2) was not copied: %3")
+                        .arg(copy.slot)
+                        .arg(QFileInfo(copy.source).fileName(), reason);
     }
 
     // The info file lists only the copies that are really there, so that it never
