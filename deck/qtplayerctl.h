@@ -1,0 +1,98 @@
+#pragma once
+
+#include <array>
+
+#include <QString>
+#include <QVector>
+#include <QWidget>
+
+#include "library/sampletypes.h"
+#include "player/trackinfo.h"
+#include "ui_progressbars.h"
+
+class QEvent;
+class Player;
+class Sampora;
+class TempoCTRL;
+
+// The deck: three library rows, up to two added tracks and the transport bar. It owns the
+// library model, the five players and the tempo controller, and turns the form's buttons
+// into calls on them. The main window's menus reach those objects through the public members.
+class QTplayerCtl : public QWidget, public Ui::progressBars {
+    Q_OBJECT
+
+public:
+    explicit QTplayerCtl(QWidget *parent = nullptr);
+    ~QTplayerCtl() override;
+
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+    Sampora *library = nullptr;
+    // Ids 0 to 2 (rows 1 to 3), then ids 3 and 4 (added tracks 1 and 2): one sequence by id.
+    Player *players[3] = {};
+    Player *importPlayers[2] = {};
+    int mode = 3;
+    TempoCTRL *tempoCtrl = nullptr;
+    bool playing = false;
+    // What unmuting restores: the last volume set with the mouse.
+    int savedVolume = 99;
+
+public slots:
+    void updatePlaylist();
+    void playPause();
+    void stop();
+    void previous();
+    void next();
+    void p1Next();
+    void p2Next();
+    void p3Next();
+    void p1Previous();
+    void p2Previous();
+    void p3Previous();
+    void p1Repeat();
+    void p2Repeat();
+    void p3Repeat();
+    void save();
+    void pause();
+    void updateMedia();
+    void changeGenre(GenrePreset gp);
+    void mode3clicked();
+    void mode2clicked();
+    void mode1clicked();
+    void changeMode(int new_mode);
+    void addTrackClicked();
+    void deleteTrack1clicked();
+    void deleteTrack2clicked();
+    void hideImport1();
+    void hideImport2();
+    void showImport1();
+    void showImport2();
+    void setVolume(int v);
+    void muteVolume(bool mute);
+
+protected:
+    // The file for a new added track; empty when the user cancels. Tests replace the dialog.
+    virtual QString chooseTrackFile();
+    // Hands the collected mix to the save dialog.
+    virtual void openSaveDialog(const QVector<TrackInfo> &tracks);
+
+private:
+    // The widgets of one library row, in the order they are hidden and shown.
+    struct Row {
+        Player *player;
+        std::array<QWidget *, 6> widgets;
+    };
+
+    std::array<Player *, 5> allPlayers() const;
+    Row libraryRow(int index) const;
+    std::array<QWidget *, 6> addedTrack1Widgets() const;
+    std::array<QWidget *, 5> addedTrack2Widgets() const;
+    void hideRow(int index);
+    void showRow(int index);
+    void createPlayers();
+    void createTempoController();
+    void connectWidgets();
+    void setPlayButtonStyle(bool showPause);
+    // A hidden row must stay silent even when the group buttons move it to another sample.
+    void silenceHiddenRows();
+};
