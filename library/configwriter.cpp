@@ -7,21 +7,14 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
-#include <QXmlStreamReader>
+
+#include "library/configfile.h"
 
 namespace {
-
-const QString kRootTag = QStringLiteral("sampora");
-const QString kEntryTag = QStringLiteral("imported_folder");
-const QString kPathAttribute = QStringLiteral("path");
 
 // The run of spaces after the document that every rewrite has always left behind.
 constexpr int kTrailingSpaceRuns = 10000;
 constexpr int kTrailingSpaceRunLength = 29;
-
-// The DOM parser recurses once per nesting level and overflows the stack on a deeply
-// nested file; a real config is three levels deep.
-constexpr int kMaxDepth = 256;
 
 QString tr(const char *text)
 {
@@ -36,35 +29,6 @@ QString notParsedMessage()
 QString wrongRootMessage()
 {
     return tr("There is an error in config.xml:no Root Tag \"sampora\".");
-}
-
-bool nestedTooDeep(const QByteArray &bytes)
-{
-    QXmlStreamReader reader(bytes);
-    int depth = 0;
-    while (!reader.atEnd()) {
-        switch (reader.readNext()) {
-        case QXmlStreamReader::StartElement:
-            if (++depth > kMaxDepth)
-                return true;
-            break;
-        case QXmlStreamReader::EndElement:
-            --depth;
-            break;
-        default:
-            break;
-        }
-    }
-    return false;
-}
-
-enum class Parsed { Ok, NotParsed, WrongRoot };
-
-Parsed parse(const QByteArray &bytes, QDomDocument &doc)
-{
-    if (nestedTooDeep(bytes) || !doc.setContent(bytes))
-        return Parsed::NotParsed;
-    return doc.documentElement().tagName() == kRootTag ? Parsed::Ok : Parsed::WrongRoot;
 }
 
 // The bytes are always UTF-8; a declaration naming another encoding would make the
@@ -102,8 +66,8 @@ QDomElement firstEntryWithPath(const QDomElement &root, const QString &folderPat
 {
     for (QDomNode child = root.firstChild(); !child.isNull(); child = child.nextSibling()) {
         const QDomElement entry = child.toElement();
-        if (!entry.isNull() && entry.tagName() == kEntryTag
-            && entry.attribute(kPathAttribute) == folderPath)
+        if (!entry.isNull() && entry.tagName() == ConfigFile::kFolderTag
+            && entry.attribute(ConfigFile::kPathAttr) == folderPath)
             return entry;
     }
     return QDomElement();
@@ -120,14 +84,14 @@ ConfigWriteResult ConfigWriter::addOrReplace(const Attributes &attributes) const
 {
     QString folderPath;
     for (const auto &[name, value] : attributes) {
-        if (name == kPathAttribute)
+        if (name == ConfigFile::kPathAttr)
             folderPath = value;
     }
     return rewrite(WhenMissing::Create, [&](QDomDocument &doc, QDomElement &root) {
         const QDomElement old = firstEntryWithPath(root, folderPath);
         if (!old.isNull())
             root.removeChild(old);
-        QDomElement entry = doc.createElement(kEntryTag);
+        QDomElement entry = doc.createElement(ConfigFile::kFolderTag);
         for (const auto &[name, value] : attributes)
             entry.setAttribute(name, value);
         root.appendChild(entry);
@@ -154,22 +118,24 @@ ConfigWriteResult ConfigWriter::rewrite(WhenMissing whenMissing, Change change) 
         if (!file.open(QIODevice::ReadOnly))
             return {false, tr("config.xml could not be read (%1). Nothing was changed.")
                                .arg(file.errorString())};
-        previous = file.readAll();
+        // One byte more than a config may hold is enough to reject it without
+        // reading a runaway file into memory.
+        previous = file.read(ConfigFile::kMaxBytes + 1);
         if (file.error() != QFileDevice::NoError)
             return {false, tr("config.xml could not be read (%1). Nothing was changed.")
                                .arg(file.errorString())};
-        switch (parse(previous, doc)) {
-        case Parsed::NotParsed:
+        // Only a file that parsed completely may be rewritten: anything else would
+        // drop the part of the library the parser did not reach.
+        const ConfigFile::Result parsed = ConfigFile::parse(previous);
+        if (!parsed.wellFormed)
             return {false, notParsedMessage()};
-        case Parsed::WrongRoot:
+        if (parsed.status != ConfigFile::Status::Ok)
             return {false, wrongRootMessage()};
-        case Parsed::Ok:
-            break;
-        }
+        doc = parsed.doc;
     } else if (whenMissing == WhenMissing::Skip) {
         return {true, QString()};
     } else {
-        doc.appendChild(doc.createElement(kRootTag));
+        doc.appendChild(doc.createElement(ConfigFile::kRootTag));
     }
 
     QDomElement root = doc.documentElement();

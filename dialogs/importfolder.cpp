@@ -1,0 +1,179 @@
+#include "dialogs/importfolder.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "library/paths.h"
+
+namespace {
+
+QString flagValue(bool set)
+{
+    return set ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+} // namespace
+
+ImportFolder::ImportFolder(QWidget *parent, std::optional<ConfigFile::Entry> folder)
+    : QDialog(parent)
+    , m_folder(std::move(folder))
+{
+    m_status = new QLabel(this);
+    auto *directoryLabel = new QLabel(editing() ? tr("Directory:") : tr("Import Directory:"), this);
+    m_directory = new QComboBox(this);
+    m_directory->setEditable(true);
+    m_directory->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Minimum);
+    m_directory->addItem(editing() ? m_folder->pathAttr : QDir::currentPath());
+
+    auto *browseButton = new QPushButton(tr("&Browse..."), this);
+    auto *confirmButton = new QPushButton(editing() ? tr("&Save") : tr("&Import"), this);
+    auto *cancelButton = new QPushButton(tr("&cancel"), this);
+    connect(browseButton, &QPushButton::clicked, this, &ImportFolder::browse);
+    connect(confirmButton, &QPushButton::clicked, this, &ImportFolder::import);
+    connect(cancelButton, &QPushButton::clicked, this, &ImportFolder::cancel);
+
+    auto *genreGroup = new QGroupBox(tr("Genre Playlist:"), this);
+    genreGroup->setFlat(true);
+    m_hipHop = new QCheckBox(QStringLiteral("&Hip Hop/ R&&B"), genreGroup);
+    m_techno = new QCheckBox(tr("T&echo/House"), genreGroup);
+    m_custom = new QCheckBox(tr("Cu&stom"), genreGroup);
+    auto *genreLayout = new QVBoxLayout(genreGroup);
+    genreLayout->addWidget(m_hipHop);
+    genreLayout->addWidget(m_techno);
+    genreLayout->addWidget(m_custom);
+    genreLayout->addStretch();
+
+    auto *typeGroup = new QGroupBox(tr("Sample Type"), this);
+    m_melody = new QRadioButton(tr("&Melody"), typeGroup);
+    m_beat = new QRadioButton(tr("B&eat/Effects"), typeGroup);
+    m_bass = new QRadioButton(tr("Be&at/Bass"), typeGroup);
+    auto *typeLayout = new QVBoxLayout(typeGroup);
+    typeLayout->addWidget(m_melody);
+    typeLayout->addWidget(m_beat);
+    typeLayout->addWidget(m_bass);
+    typeLayout->addStretch();
+
+    auto *buttonRow = new QHBoxLayout;
+    buttonRow->addStretch();
+    buttonRow->addWidget(confirmButton);
+    buttonRow->addWidget(cancelButton);
+
+    auto *grid = new QGridLayout(this);
+    grid->addWidget(m_status, 0, 0, 1, 2);
+    grid->addWidget(directoryLabel, 1, 0);
+    grid->addWidget(m_directory, 1, 1, 1, 2);
+    grid->addWidget(browseButton, 1, 3);
+    grid->addWidget(genreGroup, 2, 1);
+    grid->addWidget(typeGroup, 2, 2);
+    grid->addLayout(buttonRow, 2, 3);
+
+    if (editing()) {
+        m_hipHop->setChecked(m_folder->hipHop);
+        m_techno->setChecked(m_folder->techno);
+        m_custom->setChecked(m_folder->custom);
+        // The first type flag set wins here, in the order melody, beat, bass.
+        QRadioButton *type = m_folder->melody ? m_melody
+            : m_folder->beat                  ? m_beat
+            : m_folder->bass                  ? m_bass
+                                              : m_melody;
+        type->setChecked(true);
+    } else {
+        m_custom->setChecked(true);
+        m_melody->setChecked(true);
+    }
+
+    setWindowTitle(editing() ? tr("Edit Folder") : tr("Import Folder"));
+    resize(500, 150);
+}
+
+void ImportFolder::browse()
+{
+    if (editing()) {
+        selectDirectory(m_folder->pathAttr);
+        return;
+    }
+    // Opened rather than exec()'d: the dialog stays responsive to the event loop, and a
+    // test can answer the chooser like a user would.
+    auto *chooser = new QFileDialog(this, tr("Import Samples"), QDir::currentPath());
+    chooser->setAttribute(Qt::WA_DeleteOnClose);
+    chooser->setFileMode(QFileDialog::Directory);
+    chooser->setOption(QFileDialog::ShowDirsOnly);
+    connect(chooser, &QFileDialog::fileSelected, this, &ImportFolder::selectDirectory);
+    chooser->open();
+}
+
+void ImportFolder::import()
+{
+    const QString typed = m_directory->currentText();
+    addDirectory(typed);
+    QString text = typed;
+    text.replace(QLatin1Char('\\'), QLatin1Char('/'));
+
+    const std::optional<QString> path = pathToStore(text);
+    if (!path) {
+        m_status->setStyleSheet(QStringLiteral("QLabel {color : red}"));
+        m_status->setText(tr("Folder does not exist."));
+        return;
+    }
+    const ConfigWriteResult written = ConfigWriter(Paths::configPath()).addOrReplace(attributes(*path));
+    if (!written.ok) {
+        m_status->setText(written.message);
+        return;
+    }
+    accept();
+}
+
+void ImportFolder::cancel()
+{
+    reject();
+}
+
+void ImportFolder::addDirectory(const QString &text)
+{
+    if (m_directory->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0)
+        m_directory->addItem(text);
+}
+
+void ImportFolder::selectDirectory(const QString &text)
+{
+    if (text.isEmpty())
+        return;
+    addDirectory(text);
+    m_directory->setCurrentIndex(m_directory->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
+}
+
+// The path that is tested must be the one that is stored, and both must mean what the
+// library will read. A new relative or empty text is taken against the working
+// directory, as the user sees it, and stored absolute; the library would otherwise read
+// it against the program's directory. The unchanged path of the entry being edited
+// keeps its stored form (so the entry is replaced, not duplicated) and its meaning.
+std::optional<QString> ImportFolder::pathToStore(const QString &text) const
+{
+    if (editing() && text == m_folder->pathAttr)
+        return QFileInfo(m_folder->path).isDir() ? std::optional(text) : std::nullopt;
+    const QString path = QDir::isAbsolutePath(text)
+        ? text
+        : QDir::cleanPath(QDir::current().absoluteFilePath(text));
+    return QFileInfo(path).isDir() ? std::optional(path) : std::nullopt;
+}
+
+ConfigWriter::Attributes ImportFolder::attributes(const QString &path) const
+{
+    return {{ConfigFile::kPathAttr, path},
+            {ConfigFile::kMelodyAttr, flagValue(m_melody->isChecked())},
+            {ConfigFile::kBeatAttr, flagValue(m_beat->isChecked())},
+            {ConfigFile::kBassAttr, flagValue(m_bass->isChecked())},
+            {ConfigFile::kHipHopAttr, flagValue(m_hipHop->isChecked())},
+            {ConfigFile::kTechnoAttr, flagValue(m_techno->isChecked())},
+            {ConfigFile::kCustomAttr, flagValue(m_custom->isChecked())}};
+}
