@@ -22,6 +22,16 @@ QString flagValue(bool set)
     return set ? QStringLiteral("1") : QStringLiteral("0");
 }
 
+QGroupBox *stackedGroup(const QString &title, std::initializer_list<QWidget *> widgets, QWidget *parent)
+{
+    auto *group = new QGroupBox(title, parent);
+    auto *layout = new QVBoxLayout(group);
+    for (QWidget *widget : widgets)
+        layout->addWidget(widget);
+    layout->addStretch();
+    return group;
+}
+
 } // namespace
 
 ImportFolder::ImportFolder(QWidget *parent, std::optional<ConfigFile::Entry> folder)
@@ -42,26 +52,16 @@ ImportFolder::ImportFolder(QWidget *parent, std::optional<ConfigFile::Entry> fol
     connect(confirmButton, &QPushButton::clicked, this, &ImportFolder::import);
     connect(cancelButton, &QPushButton::clicked, this, &ImportFolder::cancel);
 
-    auto *genreGroup = new QGroupBox(tr("Genre Playlist:"), this);
+    m_hipHop = new QCheckBox(QStringLiteral("&Hip Hop/ R&&B"));
+    m_techno = new QCheckBox(tr("T&echo/House"));
+    m_custom = new QCheckBox(tr("Cu&stom"));
+    QGroupBox *genreGroup = stackedGroup(tr("Genre Playlist:"), {m_hipHop, m_techno, m_custom}, this);
     genreGroup->setFlat(true);
-    m_hipHop = new QCheckBox(QStringLiteral("&Hip Hop/ R&&B"), genreGroup);
-    m_techno = new QCheckBox(tr("T&echo/House"), genreGroup);
-    m_custom = new QCheckBox(tr("Cu&stom"), genreGroup);
-    auto *genreLayout = new QVBoxLayout(genreGroup);
-    genreLayout->addWidget(m_hipHop);
-    genreLayout->addWidget(m_techno);
-    genreLayout->addWidget(m_custom);
-    genreLayout->addStretch();
 
-    auto *typeGroup = new QGroupBox(tr("Sample Type"), this);
-    m_melody = new QRadioButton(tr("&Melody"), typeGroup);
-    m_beat = new QRadioButton(tr("B&eat/Effects"), typeGroup);
-    m_bass = new QRadioButton(tr("Be&at/Bass"), typeGroup);
-    auto *typeLayout = new QVBoxLayout(typeGroup);
-    typeLayout->addWidget(m_melody);
-    typeLayout->addWidget(m_beat);
-    typeLayout->addWidget(m_bass);
-    typeLayout->addStretch();
+    m_melody = new QRadioButton(tr("&Melody"));
+    m_beat = new QRadioButton(tr("B&eat/Effects"));
+    m_bass = new QRadioButton(tr("Be&at/Bass"));
+    QGroupBox *typeGroup = stackedGroup(tr("Sample Type"), {m_melody, m_beat, m_bass}, this);
 
     auto *buttonRow = new QHBoxLayout;
     buttonRow->addStretch();

@@ -97,6 +97,12 @@ ImportFolder *openEditorForRow(const LibraryMgr &mgr, int row)
     return editors.isEmpty() ? nullptr : editors.last();
 }
 
+bool shown(QWidget &window)
+{
+    window.show();
+    return QTest::qWaitForWindowExposed(&window);
+}
+
 QString status(const ImportFolder &dialog)
 {
     return dialog.findChildren<QLabel *>().first()->text();
@@ -262,8 +268,7 @@ private slots:
                          "<other/><imported_folder path=\"/F3\"/></sampora>");
         LibraryMgr mgr;
         QSignalSpy accepted(&mgr, &QDialog::accepted);
-        mgr.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&mgr));
+        QVERIFY(shown(mgr));
         QCOMPARE(mgr.windowTitle(), QStringLiteral("Customize Sample Playlists"));
         QCOMPARE(mgr.findChild<QTreeView *>()->model()->headerData(0, Qt::Horizontal).toString(),
                  QStringLiteral("Sample Location"));
@@ -287,8 +292,7 @@ private slots:
     {
         m_dir->writeFile(QStringLiteral("config.xml"), configWith({QStringLiteral("/F1"), QStringLiteral("/F2")}));
         LibraryMgr mgr;
-        mgr.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&mgr));
+        QVERIFY(shown(mgr));
         clickRow(mgr, 1);
         click(&mgr, QStringLiteral("r&emove"));
         QCOMPARE(rows(mgr), QStringList{QStringLiteral("/F2")});
@@ -307,8 +311,7 @@ private slots:
                          "<sampora><imported_folder path=\"/D\" beat=\"1\"/><imported_folder path=\"/F\"/>"
                          "<imported_folder path=\"/D\" bass=\"1\"/></sampora>");
         LibraryMgr mgr;
-        mgr.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&mgr));
+        QVERIFY(shown(mgr));
         QCOMPARE(rows(mgr), (QStringList{QStringLiteral("/D"), QStringLiteral("/F"), QStringLiteral("/D")}));
         clickRow(mgr, 0);
         click(&mgr, QStringLiteral("r&emove"));
@@ -331,8 +334,7 @@ private slots:
         QFETCH(QString, message);
         m_dir->writeFile(QStringLiteral("config.xml"), configWith({QStringLiteral("/F1")}));
         LibraryMgr mgr;
-        mgr.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&mgr));
+        QVERIFY(shown(mgr));
         m_dir->writeFile(QStringLiteral("config.xml"), content);
         clickRow(mgr, 0);
         click(&mgr, QStringLiteral("r&emove"));
@@ -376,8 +378,7 @@ private slots:
                              + "\" beat=\"1\" bass=\"1\" hipHop=\"1\" electronic=\"1\" custom=\"0\"/>"
                                "<imported_folder path=\"/other\"/></sampora>");
         LibraryMgr mgr;
-        mgr.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&mgr));
+        QVERIFY(shown(mgr));
         ImportFolder *editor = openEditorForRow(mgr, 1);
         QVERIFY(editor);
         QVERIFY(editor->isVisible());
@@ -415,8 +416,7 @@ private slots:
                          "<sampora><imported_folder path=\"loops/drums\" melody=\"1\"/>"
                          "<imported_folder path=\"/z\" melody=\"1\"/></sampora>");
         LibraryMgr mgr;
-        mgr.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&mgr));
+        QVERIFY(shown(mgr));
         ImportFolder *editor = openEditorForRow(mgr, 1);
         QVERIFY(editor);
         editor->findChildren<QRadioButton *>().at(1)->setChecked(true);
@@ -429,8 +429,7 @@ private slots:
     void importFromTheManagerRefreshesTheList()
     {
         LibraryMgr mgr;
-        mgr.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&mgr));
+        QVERIFY(shown(mgr));
         click(&mgr, QStringLiteral("&import"));
         auto *dialog = mgr.findChild<ImportFolder *>();
         QVERIFY(dialog);
