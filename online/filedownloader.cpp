@@ -14,19 +14,16 @@ bool isHttp(const QUrl &url)
     return url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https");
 }
 
-// Transport success alone is not enough: an HTTP reply must carry a 2xx status and, when it
-// announced its length, exactly that many bytes.
-bool isCompleteSuccess(QNetworkReply *reply, const QByteArray &body)
+// Qt reports 4xx/5xx statuses and bodies cut short as errors, but not every status outside
+// 2xx (an unfollowed redirect, for one): only a 2xx answer is the file asked for.
+bool isCompleteSuccess(QNetworkReply *reply)
 {
     if (reply->error() != QNetworkReply::NoError)
         return false;
     if (!isHttp(reply->url()))
         return true;
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (status < 200 || status > 299)
-        return false;
-    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-    return !length.isValid() || length.toLongLong() == body.size();
+    return status >= 200 && status <= 299;
 }
 
 } // namespace
@@ -64,12 +61,12 @@ void FileDownloader::watchSize(QNetworkReply *reply)
 void FileDownloader::fileDownloaded(QNetworkReply *pReply)
 {
     pReply->deleteLater();
-    const QByteArray body = pReply->readAll();
-    if (!isCompleteSuccess(pReply, body)) {
-        qDebug() << "download failed:" << pReply->url().toString() << pReply->errorString();
+    if (!isCompleteSuccess(pReply)) {
+        qDebug() << "download failed:" << pReply->url().toString()
+                 << pReply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() << pReply->errorString();
         emit noConnection();
         return;
     }
-    replyData = body;
+    replyData = pReply->readAll();
     emit downloaded();
 }

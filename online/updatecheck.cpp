@@ -115,7 +115,13 @@ bool UpdateCheck::saveInstaller(const QByteArray &bytes, QString *path, QString 
 {
     // A folder of our own (mode 0700) rather than a fixed name in the shared temporary
     // directory: another user could otherwise plant or swap the file that is run as root.
-    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/sampora-update-XXXXXX"));
+    const QString tempPath = QDir::tempPath();
+    // An unusable TMPDIR yields an empty path, which would put the folder at the root.
+    if (tempPath.isEmpty()) {
+        *error = tr("No temporary directory is available.");
+        return false;
+    }
+    QTemporaryDir dir(tempPath + QStringLiteral("/sampora-update-XXXXXX"));
     if (!dir.isValid()) {
         *error = dir.errorString();
         return false;

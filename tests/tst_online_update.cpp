@@ -1,0 +1,369 @@
+#include <QtTest>
+
+#include <QNetworkReply>
+#include <QRandomGenerator>
+
+#include "online/filedownloader.h"
+#include "online/installerlauncher.h"
+#include "online/onlineservices.h"
+#include "online/updatecheck.h"
+#include "online/userprompt.h"
+#include "tst_online_server.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const QString kPromptText = QStringLiteral("An update to version %1 is available. \n Would you like to download and install?");
+
+QByteArray manifestFor(const QByteArray &version)
+{
+    return "<?xml version=\"1.0\"?><update><version>" + version
+        + "</version><download_location>$BASE/spupdate.exe</download_location><update_args/></update>";
+}
+
+// Every request the checker made has finished and its outcome has been handled (a reply is
+// released once its downloader is done with it).
+bool settled(const UpdateCheck &check)
+{
+    return QTest::qWaitFor([&] { return check.findChildren<QNetworkReply *>().isEmpty(); }, 15000);
+}
+
+} // namespace
+
+class TestOnlineUpdate : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void checkOutcome_data();
+    void checkOutcome();
+    void declineOrCancel_data();
+    void declineOrCancel();
+    void manualLatchCoversEarlierRequest();
+    void installerSavedPrivatelyAndStarted();
+    void installerFailures_data();
+    void installerFailures();
+    void overlappingCheckDoesNotSwapInstaller();
+
+private:
+    QStringList texts() const;
+
+    QList<UserPrompt::Box> boxes;
+    QList<QMessageBox::StandardButton> answers; // for question boxes, in order; then Cancel
+    std::function<void()> onQuestion;
+    QList<QStringList> starts; // program followed by its arguments
+    bool startSucceeds = true;
+    QByteArray savedTmpDir;
+};
+
+void TestOnlineUpdate::initTestCase()
+{
+    OnlineServices::setTransferTimeout(1000ms);
+    UserPrompt::setResponder([this](const UserPrompt::Box &box) {
+        boxes.append(box);
+        if (!(box.buttons & QMessageBox::Yes))
+            return QMessageBox::Ok;
+        if (onQuestion)
+            onQuestion();
+        return answers.isEmpty() ? QMessageBox::Cancel : answers.takeFirst();
+    });
+    InstallerLauncher::setStarter([this](const QString &program, const QStringList &arguments) {
+        starts.append(QStringList { program } + arguments);
+        return startSucceeds;
+    });
+    savedTmpDir = qgetenv("TMPDIR");
+}
+
+void TestOnlineUpdate::init()
+{
+    boxes.clear();
+    answers.clear();
+    onQuestion = nullptr;
+    starts.clear();
+    startSucceeds = true;
+}
+
+void TestOnlineUpdate::cleanup()
+{
+    OnlineServices::setBaseUrl(QUrl());
+    if (savedTmpDir.isEmpty())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", savedTmpDir);
+}
+
+QStringList TestOnlineUpdate::texts() const
+{
+    QStringList result;
+    for (const UserPrompt::Box &box : boxes)
+        result.append(box.title + QLatin1Char('|') + box.text);
+    return result;
+}
+
+void TestOnlineUpdate::checkOutcome_data()
+{
+    QTest::addColumn<QString>("server"); // "http" or a misbehaviour
+    QTest::addColumn<QByteArray>("manifest");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("automatic"); // title|text of the box after the start-up check, if any
+    QTest::addColumn<QString>("manual"); // title|text after a manual check
+
+    const QString upToDate = QStringLiteral("Update|Current version is installed.");
+    const QString offline = QStringLiteral("Update|No internet connection.");
+    const QString prompt03 = QStringLiteral("Update Available|") + kPromptText.arg(QStringLiteral("0.3"));
+    QTest::newRow("same version") << "http" << manifestFor("0.2") << 200 << QString() << upToDate;
+    QTest::newRow("newer version") << "http" << manifestFor("0.3") << 200 << prompt03 << prompt03;
+    QTest::newRow("older version")
+        << "http" << manifestFor("0.1") << 200 << QStringLiteral("Update Available|") + kPromptText.arg("0.1")
+        << QStringLiteral("Update Available|") + kPromptText.arg("0.1");
+    QTest::newRow("two versions, later one named")
+        << "http" << QByteArray("<a><b><version>0.2</version></b><version>0.3</version></a>") << 200 << prompt03
+        << prompt03;
+    QTest::newRow("empty body") << "http" << QByteArray() << 200 << QString() << upToDate;
+    QTest::newRow("not XML") << "http" << QByteArray("<html>oops") << 200 << QString() << upToDate;
+    QTest::newRow("HTTP 404") << "http" << manifestFor("0.3") << 404 << QString() << offline;
+    QTest::newRow("HTTP 300, no redirect") << "http" << manifestFor("0.3") << 300 << QString() << offline;
+    QTest::newRow("HTTP 500") << "http" << manifestFor("0.3") << 500 << QString() << offline;
+    QTest::newRow("refused") << "refused" << QByteArray() << 0 << QString() << offline;
+    QTest::newRow("no answer until timeout") << "hang" << QByteArray() << 0 << QString() << offline;
+    QTest::newRow("endless body") << "endless" << QByteArray() << 0 << QString() << offline;
+    QTest::newRow("body cut off") << "cutoff" << QByteArray() << 0 << QString() << offline;
+}
+
+void TestOnlineUpdate::checkOutcome()
+{
+    QFETCH(QString, server);
+    QFETCH(QByteArray, manifest);
+    QFETCH(int, status);
+    QFETCH(QString, automatic);
+    QFETCH(QString, manual);
+
+    TestHttpServer http;
+    http.manifest = manifest;
+    http.manifestStatus = Status(status);
+    std::unique_ptr<RawTcpServer> raw;
+    if (server == QLatin1String("http")) {
+        OnlineServices::setBaseUrl(http.baseUrl());
+    } else if (server == QLatin1String("refused")) {
+        OnlineServices::setBaseUrl(refusingUrl());
+    } else {
+        const auto mode = server == QLatin1String("hang") ? RawTcpServer::Hang
+            : server == QLatin1String("endless")          ? RawTcpServer::Endless
+                                                          : RawTcpServer::CutOff;
+        raw = std::make_unique<RawTcpServer>(mode);
+        OnlineServices::setBaseUrl(raw->url(QString()));
+    }
+
+    UpdateCheck check;
+    QVERIFY(settled(check));
+    QCOMPARE(texts(), automatic.isEmpty() ? QStringList() : QStringList { automatic });
+
+    boxes.clear();
+    check.manualCheck();
+    QVERIFY(settled(check));
+    QCOMPARE(texts(), QStringList { manual });
+    if (manual.startsWith(QLatin1String("Update Available"))) {
+        QCOMPARE(boxes.first().icon, QMessageBox::Question);
+        QCOMPARE(boxes.first().buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    } else {
+        QCOMPARE(boxes.first().icon, QMessageBox::Information);
+        QCOMPARE(boxes.first().buttons, QMessageBox::Ok);
+    }
+    // Cancel was the answer to every prompt: nothing is fetched.
+    QCOMPARE(http.installerRequests, 0);
+    QVERIFY(starts.isEmpty());
+}
+
+void TestOnlineUpdate::declineOrCancel_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QStringList>("after");
+
+    QTest::newRow("No") << int(QMessageBox::No) << QStringList { QStringLiteral("Declined|The update will NOT download") };
+    QTest::newRow("Cancel") << int(QMessageBox::Cancel) << QStringList();
+    QTest::newRow("closed") << int(QMessageBox::Escape) << QStringList();
+}
+
+void TestOnlineUpdate::declineOrCancel()
+{
+    QFETCH(int, answer);
+    QFETCH(QStringList, after);
+
+    TestHttpServer http;
+    http.manifest = manifestFor("0.3");
+    http.installer = "#!/bin/sh\n";
+    OnlineServices::setBaseUrl(http.baseUrl());
+    answers = { QMessageBox::StandardButton(answer) };
+
+    UpdateCheck check;
+    QSignalSpy updateStarted(&check, &UpdateCheck::updateStarted);
+    QVERIFY(settled(check));
+    QCOMPARE(texts(), QStringList { QStringLiteral("Update Available|") + kPromptText.arg("0.3") } + after);
+    QCOMPARE(check.findChildren<FileDownloader *>().size(), 1);
+    QCOMPARE(http.installerRequests, 0);
+    QCOMPARE(updateStarted.count(), 0);
+}
+
+void TestOnlineUpdate::manualLatchCoversEarlierRequest()
+{
+    TestHttpServer http;
+    http.manifest = manifestFor("0.2");
+    OnlineServices::setBaseUrl(http.baseUrl());
+
+    // The start-up check's answer arrives after the user asked: it speaks too.
+    UpdateCheck check;
+    check.manualCheck();
+    QVERIFY(settled(check));
+    QCOMPARE(http.manifestRequests, 2);
+    QCOMPARE(texts(), QStringList(2, QStringLiteral("Update|Current version is installed.")));
+
+    // And the latch stays: a later failure is reported as well.
+    boxes.clear();
+    OnlineServices::setBaseUrl(refusingUrl());
+    check.manualCheck();
+    QVERIFY(settled(check));
+    QCOMPARE(texts(), QStringList { QStringLiteral("Update|No internet connection.") });
+}
+
+void TestOnlineUpdate::installerSavedPrivatelyAndStarted()
+{
+    TestHttpServer http;
+    http.manifest = manifestFor("0.3");
+    http.installer.resize(300 * 1024);
+    QRandomGenerator(7).fillRange(reinterpret_cast<quint32 *>(http.installer.data()), http.installer.size() / 4);
+    OnlineServices::setBaseUrl(http.baseUrl());
+    answers = { QMessageBox::Yes };
+
+    UpdateCheck check;
+    QSignalSpy updateStarted(&check, &UpdateCheck::updateStarted);
+    int updateStartedAtLaunch = -1;
+    InstallerLauncher::setStarter([&](const QString &program, const QStringList &arguments) {
+        starts.append(QStringList { program } + arguments);
+        updateStartedAtLaunch = updateStarted.count();
+        return true;
+    });
+    const bool done = settled(check);
+    InstallerLauncher::setStarter([this](const QString &program, const QStringList &arguments) {
+        starts.append(QStringList { program } + arguments);
+        return startSucceeds;
+    });
+    QVERIFY(done);
+
+    QCOMPARE(http.installerRequests, 1);
+    QCOMPARE(starts.size(), 1);
+    QCOMPARE(starts.first().size(), 2);
+    QCOMPARE(starts.first().first(), QStringLiteral("pkexec"));
+    const QString path = starts.first().at(1);
+    QCOMPARE(updateStartedAtLaunch, 0);
+    QCOMPARE(updateStarted.count(), 1);
+    QCOMPARE(texts().size(), 1); // the prompt only
+
+    const QFileInfo installer(path);
+    QCOMPARE(installer.fileName(), QStringLiteral("spupdate.exe"));
+    QVERIFY(installer.isAbsolute());
+    QVERIFY(installer.isExecutable());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll() == http.installer);
+
+    // A folder of its own inside the temporary directory, closed to everyone else.
+    const QFileInfo folder(installer.absolutePath());
+    QCOMPARE(folder.absoluteFilePath(), check.installerDir());
+    QCOMPARE(QFileInfo(folder.absolutePath()).canonicalFilePath(), QFileInfo(QDir::tempPath()).canonicalFilePath());
+    QVERIFY(folder.fileName() != QLatin1String("spupdate.exe"));
+    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther
+        | QFile::WriteOther | QFile::ExeOther;
+    const QFile::Permissions owner = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    QCOMPARE(folder.permissions() & (owner | others), owner);
+    QCOMPARE(installer.permissions() & others, QFile::Permissions());
+    QVERIFY(QDir(folder.absoluteFilePath()).removeRecursively());
+}
+
+void TestOnlineUpdate::installerFailures_data()
+{
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<QString>("shown"); // beginning of the text shown after the prompt, if any
+    QTest::addColumn<bool>("launched");
+
+    // A failed download stays quiet; a failure after the user agreed and the bytes are here is told.
+    QTest::newRow("installer 404") << "404" << QString() << false;
+    QTest::newRow("installer cut off") << "cutoff" << QString() << false;
+    QTest::newRow("no download_location") << "nolocation" << QString() << false;
+    QTest::newRow("cannot save") << "nosave" << QStringLiteral("Update|The update could not be saved") << false;
+    QTest::newRow("cannot start") << "nostart" << QStringLiteral("Update|The update installer could not be started")
+                                  << true;
+}
+
+void TestOnlineUpdate::installerFailures()
+{
+    QFETCH(QString, failure);
+    QFETCH(QString, shown);
+    QFETCH(bool, launched);
+
+    TestHttpServer http;
+    RawTcpServer cutOff(RawTcpServer::CutOff);
+    http.manifest = manifestFor("0.3");
+    http.installer = "#!/bin/sh\n";
+    if (failure == QLatin1String("404"))
+        http.installerStatus = Status::NotFound;
+    if (failure == QLatin1String("cutoff"))
+        http.manifest.replace("$BASE/spupdate.exe", cutOff.url(QStringLiteral("/spupdate.exe")).toString().toUtf8());
+    if (failure == QLatin1String("nolocation"))
+        http.manifest = "<update><version>0.3</version></update>";
+    // A temporary "directory" that is a file: no folder can be made in it, not even by root.
+    QTemporaryFile notAFolder;
+    QVERIFY(notAFolder.open());
+    if (failure == QLatin1String("nosave"))
+        qputenv("TMPDIR", notAFolder.fileName().toLocal8Bit());
+    startSucceeds = failure != QLatin1String("nostart");
+    OnlineServices::setBaseUrl(http.baseUrl());
+    answers = { QMessageBox::Yes };
+
+    UpdateCheck check;
+    QSignalSpy updateStarted(&check, &UpdateCheck::updateStarted);
+    QVERIFY(settled(check));
+
+    const QStringList seen = texts();
+    QCOMPARE(seen.size(), shown.isEmpty() ? 1 : 2);
+    if (!shown.isEmpty()) {
+        QVERIFY2(seen.last().startsWith(shown), qPrintable(seen.last()));
+        QCOMPARE(boxes.last().icon, QMessageBox::Warning);
+    }
+    QCOMPARE(starts.size(), launched ? 1 : 0);
+    QCOMPARE(updateStarted.count(), 0);
+    if (!check.installerDir().isEmpty())
+        QVERIFY(QDir(check.installerDir()).removeRecursively());
+}
+
+void TestOnlineUpdate::overlappingCheckDoesNotSwapInstaller()
+{
+    TestHttpServer http;
+    http.manifest = manifestFor("0.3");
+    http.installer = QByteArray("#!/bin/sh\necho installer\n").repeated(1000);
+    OnlineServices::setBaseUrl(http.baseUrl());
+
+    UpdateCheck check;
+    // The user takes the update and asks for another check while the installer downloads;
+    // the second prompt is cancelled.
+    answers = { QMessageBox::Yes, QMessageBox::Cancel };
+    onQuestion = [&] {
+        onQuestion = nullptr;
+        QTimer::singleShot(0, &check, &UpdateCheck::manualCheck);
+    };
+    QVERIFY(settled(check));
+    QTRY_COMPARE(http.manifestRequests, 2);
+    QVERIFY(settled(check));
+
+    QCOMPARE(starts.size(), 1);
+    QFile file(starts.first().at(1));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll() == http.installer);
+    QVERIFY(QDir(check.installerDir()).removeRecursively());
+}
+
+QTEST_MAIN(TestOnlineUpdate)
+#include "tst_online_update.moc"
