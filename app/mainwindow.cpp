@@ -1,7 +1,268 @@
 #include "app/mainwindow.h"
 
+#include <QAction>
+#include <QActionGroup>
+#include <QContextMenuEvent>
+#include <QDebug>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include "app/textedit.h"
+#include "deck/qtplayerctl.h"
+#include "dialogs/importfolder.h"
+#include "dialogs/librarymgr.h"
+#include "library/sampletypes.h"
+#include "online/feedback.h"
+#include "online/updatecheck.h"
+#include "player/player.h"
+#include "tempo/tempoctrl.h"
+
 MainWindow::MainWindow()
+    : QMainWindow(nullptr)
 {
+    // The first, quiet update check starts here; its answer arrives through the event loop.
+    // The checker outlives the window on purpose: it may still be downloading when it closes.
+    updateChecker = new UpdateCheck;
+    connect(updateChecker, &UpdateCheck::updateStarted, this, &MainWindow::close);
+
+    auto *central = new QWidget;
+    setCentralWidget(central);
+
+    auto *logo = new QWidget(this);
+    logo->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    logo->setStyleSheet(QStringLiteral("background:url(pixmaps/applogo.png) no-repeat;"));
+
+    deck = new QTplayerCtl;
+    deck->setMinimumSize(300, 200);
+
+    windowWidth = 480;
+    windowHeight = 340;
+
+    auto *layout = new QVBoxLayout;
+    layout->setContentsMargins(5, 5, 5, 5);
+    layout->addWidget(logo);
+    layout->addWidget(deck);
+    central->setLayout(layout);
+
+    createActions();
+    createMenus();
+
+    statusBar()->showMessage(tr("Make you sample library work for you!"), 0);
     setWindowTitle(tr("Sampora: Beta 0.2"));
-    resize(480, 340);
+    setMinimumSize(370, 160);
+    setStyleSheet(QStringLiteral("Background-color:#040B19; color:white; "));
+    resize(windowWidth, windowHeight);
+}
+
+void MainWindow::addWindowSize()
+{
+    windowHeight += 20;
+    resize(windowWidth, windowHeight);
+}
+
+void MainWindow::deleteWindowSize()
+{
+    windowHeight -= 20;
+    resize(windowWidth, windowHeight);
+}
+
+void MainWindow::contextMenuEvent(QContextMenuEvent *event)
+{
+    auto *menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addAction(saveAct);
+    menu->popup(event->globalPos());
+}
+
+QAction *MainWindow::createAction(const QString &text, void (MainWindow::*slot)(), bool checkable)
+{
+    auto *action = new QAction(text, this);
+    action->setCheckable(checkable);
+    connect(action, &QAction::triggered, this, slot);
+    return action;
+}
+
+void MainWindow::createActions()
+{
+    importAct = createAction(tr("&Import Samples..."), &MainWindow::import);
+    importAct->setShortcuts(QKeySequence::Italic);
+    importAct->setStatusTip(tr("Open a folder containing samples"));
+
+    saveAct = createAction(tr("&Save"), &MainWindow::save);
+    saveAct->setShortcuts(QKeySequence::Save);
+    saveAct->setStatusTip(tr("Save the document to disk"));
+
+    exitAct = new QAction(tr("E&xit"), this);
+    exitAct->setShortcuts(QKeySequence::Quit);
+    exitAct->setStatusTip(tr("Exit the application"));
+    connect(exitAct, &QAction::triggered, this, &QWidget::close);
+
+    aboutAct = createAction(tr("&About"), &MainWindow::about);
+    aboutAct->setStatusTip(tr("Show the application's About box"));
+
+    hipHopAct = createAction(tr("&Hip Hop"), &MainWindow::hipHop, true);
+    hipHopAct->setShortcut(QKeySequence(tr("Ctrl+H")));
+    technoAct = createAction(tr("T&echno"), &MainWindow::techno, true);
+    technoAct->setShortcut(QKeySequence(tr("Ctrl+T")));
+    customAct = createAction(tr("Cu&stom"), &MainWindow::custom, true);
+    customAct->setShortcut(QKeySequence(tr("Ctrl+M")));
+
+    bpmAct = createAction(tr("BPM Matching"), &MainWindow::toggleBPM, true);
+    bpmAct->setShortcut(QKeySequence(tr("Ctrl+B")));
+    bpmAct->setChecked(true);
+
+    player1MelodyAct = createAction(tr("Melody"), &MainWindow::player1Melody, true);
+    player1BeatAct = createAction(tr("beat/effects"), &MainWindow::player1Beat, true);
+    player1BassAct = createAction(tr("beat/bass"), &MainWindow::player1Bass, true);
+    player2MelodyAct = createAction(tr("Melody"), &MainWindow::player2Melody, true);
+    player2BeatAct = createAction(tr("beat/effects"), &MainWindow::player2Beat, true);
+    player2BassAct = createAction(tr("beat/bass"), &MainWindow::player2Bass, true);
+    player3MelodyAct = createAction(tr("Melody"), &MainWindow::player3Melody, true);
+    player3BeatAct = createAction(tr("beat/effects"), &MainWindow::player3Beat, true);
+    player3BassAct = createAction(tr("beat/bass"), &MainWindow::player3Bass, true);
+
+    libraryAct = createAction(tr("Sample Library"), &MainWindow::editLibrary);
+    libraryAct->setShortcut(QKeySequence(tr("Ctrl+L")));
+    updateAct = createAction(tr("Check For Updates"), &MainWindow::checkForUpdates);
+    feedbackAct = createAction(tr("Provide Feedback"), &MainWindow::getFeedback);
+    helpAct = createAction(tr("Quick Reference"), &MainWindow::displayHelp);
+    helpAct->setShortcut(QKeySequence(tr("F1")));
+
+    // The initial checks mirror the state the deck starts in: hip hop playlist, rows of
+    // melody, beat/effects and beat/bass, matching on.
+    const struct {
+        QList<QAction *> actions;
+        QAction *checked;
+    } groups[] = {
+        {{customAct, hipHopAct, technoAct}, hipHopAct},
+        {{player1MelodyAct, player1BeatAct, player1BassAct}, player1MelodyAct},
+        {{player2MelodyAct, player2BeatAct, player2BassAct}, player2BeatAct},
+        {{player3MelodyAct, player3BeatAct, player3BassAct}, player3BassAct},
+    };
+    for (const auto &g : groups) {
+        auto *group = new QActionGroup(this);
+        for (QAction *action : g.actions)
+            group->addAction(action);
+        g.checked->setChecked(true);
+    }
+}
+
+void MainWindow::createMenus()
+{
+    fileMenu = menuBar()->addMenu(tr("&File"));
+    fileMenu->addAction(importAct);
+    fileMenu->addAction(saveAct);
+    fileMenu->addSeparator();
+    fileMenu->addAction(exitAct);
+
+    editMenu = menuBar()->addMenu(tr("&Edit"));
+    editMenu->addAction(libraryAct);
+    editMenu->addSeparator();
+    editMenu->addAction(bpmAct);
+
+    playlistMenu = menuBar()->addMenu(tr("&Playlist"));
+    genreMenu = playlistMenu->addMenu(tr("Genre"));
+    playlistMenu->addSeparator();
+    genreMenu->addAction(hipHopAct);
+    genreMenu->addAction(technoAct);
+    genreMenu->addAction(customAct);
+    player1Menu = playlistMenu->addMenu(tr("Player 1"));
+    player1Menu->addActions({player1MelodyAct, player1BeatAct, player1BassAct});
+    player2Menu = playlistMenu->addMenu(tr("Player 2"));
+    player2Menu->addActions({player2MelodyAct, player2BeatAct, player2BassAct});
+    player3Menu = playlistMenu->addMenu(tr("Player 3"));
+    player3Menu->addActions({player3MelodyAct, player3BeatAct, player3BassAct});
+
+    helpMenu = menuBar()->addMenu(tr("&Help"));
+    helpMenu->addAction(helpAct);
+    helpMenu->addAction(updateAct);
+    helpMenu->addAction(feedbackAct);
+    menuBar()->addSeparator();
+    helpMenu->addAction(aboutAct);
+
+    menuBar()->setStyleSheet(QStringLiteral(" color:black;Background:url(pixmaps/menubackground.png) repeat-x;"));
+}
+
+void MainWindow::import()
+{
+    // Not connected to the result: the library is read again when the library manager
+    // closes, which is where the user reviews what was imported.
+    auto *dialog = new ImportFolder(this);
+    qDebug() << "showing Dialog";
+    dialog->show();
+}
+
+void MainWindow::save()
+{
+    deck->save();
+}
+
+void MainWindow::about()
+{
+    QMessageBox::about(this, tr("About Menu"),
+                       tr("Sampora 0.2. Based on VLC 1.1.0. All rights reserved.\n"
+                          "Copyright (C) the Sampora developers."));
+}
+
+void MainWindow::hipHop()
+{
+    deck->changeGenre(HipHop);
+}
+
+void MainWindow::techno()
+{
+    deck->changeGenre(Techno);
+}
+
+void MainWindow::custom()
+{
+    deck->changeGenre(Custom);
+}
+
+void MainWindow::toggleBPM()
+{
+    deck->tempoCtrl->toggleMatching();
+}
+
+void MainWindow::setPlayerSampleType(int row, int type)
+{
+    deck->players[row]->setSampleType(type);
+}
+
+void MainWindow::player1Melody() { setPlayerSampleType(0, Melody); }
+void MainWindow::player1Beat() { setPlayerSampleType(0, Beat); }
+void MainWindow::player1Bass() { setPlayerSampleType(0, Bass); }
+void MainWindow::player2Melody() { setPlayerSampleType(1, Melody); }
+void MainWindow::player2Beat() { setPlayerSampleType(1, Beat); }
+void MainWindow::player2Bass() { setPlayerSampleType(1, Bass); }
+void MainWindow::player3Melody() { setPlayerSampleType(2, Melody); }
+void MainWindow::player3Beat() { setPlayerSampleType(2, Beat); }
+void MainWindow::player3Bass() { setPlayerSampleType(2, Bass); }
+
+void MainWindow::editLibrary()
+{
+    auto *manager = new LibraryMgr;
+    manager->show();
+    connect(manager, &QDialog::accepted, deck, &QTplayerCtl::updatePlaylist);
+}
+
+void MainWindow::checkForUpdates()
+{
+    updateChecker->manualCheck();
+}
+
+void MainWindow::getFeedback()
+{
+    auto *form = new Feedback;
+    form->show();
+}
+
+void MainWindow::displayHelp()
+{
+    helpViewer = new TextEdit(nullptr);
+    helpViewer->loadDocument(QStringLiteral("help.html"));
+    helpViewer->show();
 }

@@ -116,6 +116,7 @@ QStringList PixmapPainter::writeAll(const QString &dir) const
         {"volume-muted", [] { return volume(true); }},
         {"volume-high", [] { return volume(false); }},
         {"medium_glass_button", glassButton},
+        {"sampora-icon", appIcon}, // for the desktop entry
     };
     QDir().mkpath(dir);
     QStringList failed;
@@ -133,23 +134,7 @@ QImage PixmapPainter::appLogo()
     QPainter p(&img);
     antialias(p);
 
-    // The mark: a red disc holding a short white waveform, the program's one colour accent.
-    const QRectF disc(4, 6, 40, 40);
-    QRadialGradient glow(disc.center() - QPointF(6, 8), 30);
-    glow.setColorAt(0, kRed.lighter(130));
-    glow.setColorAt(1, kDeepRed);
-    p.setPen(Qt::NoPen);
-    p.setBrush(glow);
-    p.drawEllipse(disc);
-    p.setPen(QPen(kWhite, 2.2, Qt::SolidLine, Qt::RoundCap));
-    const double bars[] = {0.25, 0.55, 0.9, 0.6, 0.35, 0.7, 0.3};
-    const double step = 4.2;
-    double x = disc.center().x() - step * 3;
-    for (double h : bars) {
-        const double half = h * 12;
-        p.drawLine(QPointF(x, disc.center().y() - half), QPointF(x, disc.center().y() + half));
-        x += step;
-    }
+    drawMark(p, QRectF(4, 6, 40, 40));
 
     QFont word(QStringLiteral("DejaVu Sans"));
     word.setPixelSize(27);
@@ -166,6 +151,36 @@ QImage PixmapPainter::appLogo()
     p.setPen(kSlate.lighter(150));
     p.drawText(QRectF(56, 34, 176, 14), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("SAMPLE MIXER"));
     return img;
+}
+
+QImage PixmapPainter::appIcon()
+{
+    QImage img = canvas(128, 128);
+    QPainter p(&img);
+    antialias(p);
+    drawMark(p, QRectF(4, 4, 120, 120));
+    return img;
+}
+
+// The mark: a red disc holding a short white waveform, the program's one colour accent.
+void PixmapPainter::drawMark(QPainter &p, const QRectF &disc)
+{
+    const double unit = disc.width() / 40.0;
+    QRadialGradient glow(disc.center() - QPointF(6, 8) * unit, 30 * unit);
+    glow.setColorAt(0, kRed.lighter(130));
+    glow.setColorAt(1, kDeepRed);
+    p.setPen(Qt::NoPen);
+    p.setBrush(glow);
+    p.drawEllipse(disc);
+    p.setPen(QPen(kWhite, 2.2 * unit, Qt::SolidLine, Qt::RoundCap));
+    const double bars[] = {0.25, 0.55, 0.9, 0.6, 0.35, 0.7, 0.3};
+    const double step = 4.2 * unit;
+    double x = disc.center().x() - step * 3;
+    for (double h : bars) {
+        const double half = h * 12 * unit;
+        p.drawLine(QPointF(x, disc.center().y() - half), QPointF(x, disc.center().y() + half));
+        x += step;
+    }
 }
 
 QImage PixmapPainter::menuBackground()

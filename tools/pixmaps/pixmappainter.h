@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+class QPainter;
+class QRectF;
+
 // Draws every image the program's style sheets and icons name. All of them share one
 // look on the dark window: white glyphs, the red of the deck's mode buttons for the
 // controls that start things, a muted slate for "off" states.
@@ -14,6 +17,8 @@ public:
 
 private:
     static QImage appLogo();
+    static QImage appIcon();
+    static void drawMark(QPainter &p, const QRectF &disc);
     static QImage menuBackground();
     static QImage plus();
     static QImage minus();
