@@ -76,7 +76,8 @@ void Feedback::send()
 void Feedback::networkRequestFisnished(QNetworkReply *pReply)
 {
     pReply->deleteLater();
-    const QByteArray body = pReply->readAll();
+    // A request that timed out is closed; it has no answer to read.
+    const QByteArray body = pReply->isOpen() ? pReply->readAll() : QByteArray();
     qDebug() << body;
     const qsizetype zero = body.indexOf('\0');
     UserPrompt::inform(tr("Send"), QString::fromUtf8(zero < 0 ? body : body.left(zero)));

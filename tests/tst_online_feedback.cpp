@@ -1,0 +1,244 @@
+#include <QtTest>
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+#include "online/feedback.h"
+#include "online/onlineservices.h"
+#include "online/userprompt.h"
+#include "tst_online_server.h"
+
+using namespace std::chrono_literals;
+
+class TestOnlineFeedback : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void form();
+    void bodyReachesFormHandler_data();
+    void bodyReachesFormHandler();
+    void replyDecidesClosing_data();
+    void replyDecidesClosing();
+    void eachPressSendsOneRequest();
+    void noServer_data();
+    void noServer();
+    void cancelCloses();
+
+private:
+    // A shown form posting to the given server, with the fields filled in.
+    std::unique_ptr<Feedback> openForm(const QString &from, const QString &message);
+    void send(Feedback &form);
+
+    QList<UserPrompt::Box> boxes;
+};
+
+void TestOnlineFeedback::initTestCase()
+{
+    OnlineServices::setTransferTimeout(1000ms);
+    UserPrompt::setResponder([this](const UserPrompt::Box &box) {
+        boxes.append(box);
+        return QMessageBox::Ok;
+    });
+}
+
+void TestOnlineFeedback::init()
+{
+    boxes.clear();
+}
+
+void TestOnlineFeedback::cleanup()
+{
+    OnlineServices::setBaseUrl(QUrl());
+}
+
+std::unique_ptr<Feedback> TestOnlineFeedback::openForm(const QString &from, const QString &message)
+{
+    auto form = std::make_unique<Feedback>();
+    form->findChild<QLineEdit *>(QStringLiteral("addressEdit"))->setText(from);
+    form->findChild<QTextEdit *>(QStringLiteral("messageEdit"))->setPlainText(message);
+    form->show();
+    return form;
+}
+
+void TestOnlineFeedback::send(Feedback &form)
+{
+    form.findChild<QPushButton *>(QStringLiteral("sendButton"))->click();
+}
+
+void TestOnlineFeedback::form()
+{
+    Feedback form;
+    QCOMPARE(form.windowTitle(), QStringLiteral("Send BETA Feedback"));
+    QCOMPARE(form.size(), QSize(300, 300));
+    QVERIFY(!form.isModal());
+
+    auto *layout = qobject_cast<QVBoxLayout *>(form.layout());
+    QVERIFY(layout);
+    QCOMPARE(layout->count(), 3);
+    auto *addressGroup = qobject_cast<QGroupBox *>(layout->itemAt(0)->widget());
+    auto *messageGroup = qobject_cast<QGroupBox *>(layout->itemAt(1)->widget());
+    QVERIFY(addressGroup && messageGroup);
+    QCOMPARE(addressGroup->title(), QStringLiteral("Email Address(Optional):"));
+    QCOMPARE(messageGroup->title(), QStringLiteral("Feedback Message:"));
+    QVERIFY(qobject_cast<QHBoxLayout *>(addressGroup->layout()));
+    QCOMPARE(addressGroup->layout()->itemAt(0)->widget(), form.findChild<QLineEdit *>(QStringLiteral("addressEdit")));
+    QCOMPARE(messageGroup->layout()->itemAt(0)->widget(), form.findChild<QTextEdit *>(QStringLiteral("messageEdit")));
+
+    auto *buttons = qobject_cast<QHBoxLayout *>(layout->itemAt(2)->layout());
+    QVERIFY(buttons);
+    QCOMPARE(layout->stretch(2), 4);
+    QCOMPARE(buttons->count(), 3);
+    QVERIFY(buttons->itemAt(0)->spacerItem());
+    QCOMPARE(qobject_cast<QPushButton *>(buttons->itemAt(1)->widget())->text(), QStringLiteral("&send"));
+    QCOMPARE(qobject_cast<QPushButton *>(buttons->itemAt(2)->widget())->text(), QStringLiteral("&cancel"));
+}
+
+void TestOnlineFeedback::bodyReachesFormHandler_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QByteArray>("exactBody"); // checked when not empty
+
+    QTest::newRow("empty address") << QString() << QStringLiteral("Hi") << QByteArray("from=&message=Hi");
+    QTest::newRow("x and Hi") << QStringLiteral("x") << QStringLiteral("Hi") << QByteArray("from=x&message=Hi");
+    QTest::newRow("two lines") << QStringLiteral("me@example.org") << QStringLiteral("first line\nsecond line")
+                               << QByteArray();
+    QTest::newRow("& and =") << QStringLiteral("a&b=c") << QStringLiteral("rate=1.5&bpm=90 & more") << QByteArray();
+    QTest::newRow("plus") << QStringLiteral("me+beta@example.org") << QStringLiteral("C++ rocks, 1+1=2")
+                          << QByteArray();
+    QTest::newRow("UTF-8") << QStringLiteral("jürgen@例え.jp") << QStringLiteral("Grüße — ça marche! 日本語 🎧")
+                           << QByteArray();
+}
+
+void TestOnlineFeedback::bodyReachesFormHandler()
+{
+    QFETCH(QString, from);
+    QFETCH(QString, message);
+    QFETCH(QByteArray, exactBody);
+
+    TestHttpServer server;
+    OnlineServices::setBaseUrl(server.baseUrl());
+    auto form = openForm(from, message);
+    send(*form);
+    QTRY_COMPARE(boxes.size(), 1);
+
+    QCOMPARE(server.feedbackBodies.size(), 1);
+    const QByteArray body = server.feedbackBodies.first();
+    if (!exactBody.isEmpty())
+        QCOMPARE(body, exactBody);
+    QVERIFY(body.startsWith("from="));
+    QCOMPARE(server.feedbackContentType, QByteArray("application/x-www-form-urlencoded"));
+    QCOMPARE(formValue(body, QStringLiteral("from")), from);
+    QCOMPARE(formValue(body, QStringLiteral("message")), message);
+}
+
+void TestOnlineFeedback::replyDecidesClosing_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("closes");
+
+    QTest::newRow("Your") << QByteArray("Your feedback has been received.") << 200
+                          << QStringLiteral("Your feedback has been received.") << true;
+    QTest::newRow("just Your") << QByteArray("Your") << 200 << QStringLiteral("Your") << true;
+    QTest::newRow("lower-case your") << QByteArray("your feedback arrived") << 200
+                                     << QStringLiteral("your feedback arrived") << false;
+    QTest::newRow("space before Your") << QByteArray(" Your feedback arrived") << 200
+                                       << QStringLiteral(" Your feedback arrived") << false;
+    QTest::newRow("other text") << QByteArray("Message too short.") << 200 << QStringLiteral("Message too short.")
+                                << false;
+    QTest::newRow("empty answer") << QByteArray() << 200 << QString() << false;
+    QTest::newRow("text ends at a zero byte") << QByteArray("Your message\0hidden", 19) << 200
+                                              << QStringLiteral("Your message") << true;
+    QTest::newRow("UTF-8 answer") << QByteArray("Danke — 日本") << 200 << QStringLiteral("Danke — 日本") << false;
+    QTest::newRow("error page starting with Your") << QByteArray("Your request failed: internal error") << 500
+                                                   << QStringLiteral("Your request failed: internal error") << false;
+}
+
+void TestOnlineFeedback::replyDecidesClosing()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(int, status);
+    QFETCH(QString, shown);
+    QFETCH(bool, closes);
+
+    TestHttpServer server;
+    server.feedbackReply = reply;
+    server.feedbackStatus = Status(status);
+    OnlineServices::setBaseUrl(server.baseUrl());
+    auto form = openForm(QStringLiteral("a@b.c"), QStringLiteral("Hello"));
+    send(*form);
+    QTRY_COMPARE(boxes.size(), 1);
+
+    QCOMPARE(boxes.first().title, QStringLiteral("Send"));
+    QCOMPARE(boxes.first().text, shown);
+    QCOMPARE(boxes.first().icon, QMessageBox::Information);
+    QCOMPARE(boxes.first().buttons, QMessageBox::Ok);
+    QCOMPARE(form->isVisible(), !closes);
+    if (closes)
+        QCOMPARE(form->result(), int(QDialog::Accepted));
+    else
+        QCOMPARE(form->findChild<QTextEdit *>(QStringLiteral("messageEdit"))->toPlainText(), QStringLiteral("Hello"));
+}
+
+void TestOnlineFeedback::eachPressSendsOneRequest()
+{
+    TestHttpServer server;
+    server.feedbackReply = "Please try again later.";
+    OnlineServices::setBaseUrl(server.baseUrl());
+    auto form = openForm(QStringLiteral("x"), QStringLiteral("Hi"));
+    send(*form);
+    send(*form);
+    QTRY_COMPARE(boxes.size(), 2);
+    QCOMPARE(server.feedbackBodies, QList<QByteArray>(2, QByteArray("from=x&message=Hi")));
+    QVERIFY(form->isVisible());
+
+    // The next answer is a success: the form closes, other answers still arrive.
+    server.feedbackReply = "Your message was taken.";
+    send(*form);
+    send(*form);
+    QTRY_COMPARE(boxes.size(), 4);
+    QVERIFY(!form->isVisible());
+}
+
+void TestOnlineFeedback::noServer_data()
+{
+    QTest::addColumn<bool>("hang");
+    QTest::newRow("refused") << false;
+    QTest::newRow("no answer until timeout") << true;
+}
+
+void TestOnlineFeedback::noServer()
+{
+    QFETCH(bool, hang);
+
+    RawTcpServer silent(RawTcpServer::Hang);
+    OnlineServices::setBaseUrl(hang ? silent.url(QString()) : refusingUrl());
+    auto form = openForm(QStringLiteral("x"), QStringLiteral("Hi"));
+    send(*form);
+    QTRY_COMPARE_WITH_TIMEOUT(boxes.size(), 1, 10000);
+    QCOMPARE(boxes.first().title, QStringLiteral("Send"));
+    QCOMPARE(boxes.first().text, QString());
+    QVERIFY(form->isVisible());
+}
+
+void TestOnlineFeedback::cancelCloses()
+{
+    auto form = openForm(QStringLiteral("x"), QStringLiteral("Hi"));
+    form->findChild<QPushButton *>(QStringLiteral("cancelButton"))->click();
+    QVERIFY(!form->isVisible());
+    QCOMPARE(form->result(), int(QDialog::Rejected));
+    QVERIFY(boxes.isEmpty());
+}
+
+QTEST_MAIN(TestOnlineFeedback)
+#include "tst_online_feedback.moc"
