@@ -106,6 +106,11 @@ float Player::sliderOffset() const
     return tempoSlider->value() / 100.0f;
 }
 
+bool Player::loopWanted(const QString &file) const
+{
+    return repeat && file == provenFile;
+}
+
 bool Player::hasBpm() const
 {
     return track.baseBpm > kMinUsableBpm;
@@ -138,7 +143,9 @@ void Player::playFile(QString file)
         currentBpm = 1;
         track.rate = 1.0f;
     }
-    vlc->load(file, repeat);
+    // A file is looped by libvlc only once it has played through: libvlc loops a broken
+    // file internally, at full speed, without ever reporting its end.
+    vlc->load(file, loopWanted(file));
     // The rate goes in before the start so that the sample never plays a moment too fast.
     setRate(targetRate());
     playing = true;
@@ -199,8 +206,8 @@ void Player::resume()
         // Repeat was switched off during a pause: the rest of this pass plays once more.
         vlc->load(track.file, false, vlc->timeMs());
         vlc->setRate(targetRate());
-    } else if (vlc->hasMedia() && !midSample && (vlc->loops() != repeat || vlc->startsLate())) {
-        vlc->load(track.file, repeat);
+    } else if (vlc->hasMedia() && !midSample && (vlc->loops() != loopWanted(track.file) || vlc->startsLate())) {
+        vlc->load(track.file, loopWanted(track.file));
         vlc->setRate(targetRate());
     }
     vlc->play();
@@ -270,6 +277,7 @@ void Player::updateInterface()
         const QSignalBlocker blocker(positionSlider);
         positionSlider->setValue(int(vlc->position() * 100));
     }
+    vlc->applyVolume();
     if (vlc->loops())
         vlc->timeMs(); // keeps the clock that a later switch out of the loop starts from
 
@@ -281,6 +289,7 @@ void Player::updateInterface()
         return;
     }
     failures = 0;
+    provenFile = track.file;
     qDebug() << "STOP STATE:" << id << int(state);
     next();
 }

@@ -77,6 +77,7 @@ private:
     void setRate(float r);
     float sliderOffset() const;
     bool hasBpm() const;
+    bool loopWanted(const QString &file) const;
     float targetRate() const;
     void resume();
     void advance();
@@ -101,4 +102,6 @@ private:
 
     // Consecutive samples that ended without having played (missing, empty, undecodable).
     int failures = 0;
+    // The last sample that played to its end; only such a sample is looped by libvlc.
+    QString provenFile;
 };

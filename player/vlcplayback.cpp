@@ -164,6 +164,12 @@ int VlcPlayback::volume() const
 
 void VlcPlayback::setVolume(int volume)
 {
-    if (m_player)
-        libvlc_audio_set_volume(m_player, volume);
+    m_volume = volume;
+    applyVolume();
+}
+
+void VlcPlayback::applyVolume()
+{
+    if (m_player && m_volume >= 0 && libvlc_audio_get_volume(m_player) != m_volume)
+        libvlc_audio_set_volume(m_player, m_volume);
 }

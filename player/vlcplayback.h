@@ -48,8 +48,11 @@ public:
 
     float rate() const;
     void setRate(float rate);
+    // libvlc has no audio output to take a volume before the first sample plays: the
+    // wanted volume is kept and handed over again by applyVolume() once it can be.
     int volume() const;
     void setVolume(int volume);
+    void applyVolume();
 
 private:
     libvlc_instance_t *m_instance = nullptr;
@@ -58,6 +61,7 @@ private:
     QString m_file;
     bool m_loops = false;
     qint64 m_startMs = 0;
+    int m_volume = -1; // as last asked for; -1 leaves libvlc's own
 
     // Last time value libvlc reported and when it was first seen.
     qint64 m_lastTime = -1;
