@@ -154,7 +154,7 @@ void FolderScanner::walk(const QString &folder, Sink &sink)
                     if (sampleName) {
                         path.resize(dirLength);
                         path.append(name, nameLength);
-                        sink.file(path.data(), path.size(), below);
+                        sink.file(path.data(), path.size(), below, dirLength);
                     }
                     break;
                 case Kind::Dir:

@@ -13,8 +13,9 @@ public:
     class Sink {
     public:
         // path: the full path as UTF-8 (folder, "/", the path below it), not
-        // NUL-terminated; below: where the path below the folder starts.
-        virtual void file(const char *path, std::size_t length, std::size_t below) = 0;
+        // NUL-terminated; below: where the path below the folder starts; name: where
+        // the file's own name starts. The files of one folder arrive one after another.
+        virtual void file(const char *path, std::size_t length, std::size_t below, std::size_t name) = 0;
 
     protected:
         ~Sink() = default;

@@ -33,7 +33,7 @@ const char *noSamplesMessage(int type)
 class PathCollector final : public FolderScanner::Sink {
 public:
     explicit PathCollector(QStringList &paths) : m_paths(paths) {}
-    void file(const char *path, std::size_t length, std::size_t) override
+    void file(const char *path, std::size_t length, std::size_t, std::size_t) override
     {
         m_paths.append(QString::fromUtf8(path, qsizetype(length)));
     }

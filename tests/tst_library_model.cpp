@@ -211,6 +211,28 @@ private slots:
         QCOMPARE(library.folders(HipHop).size(), 4);
     }
 
+    // The lists keep paths compactly; what comes back must be exactly what the walk
+    // listed, in the same order, odd names and deep folders included.
+    void listsHoldTheScannedPaths()
+    {
+        const QStringList names{
+            QStringLiteral("a/1.wav"), QStringLiteral("a/2.mp3"), QStringLiteral("a/b/3.aif"),
+            QStringLiteral("a/b/c/d/4.mid"), QStringLiteral("a/bb/5.wav"), QStringLiteral("6 & 7.wav"),
+            QString::fromUtf8("Ünï/cødé ♪ 8.wav"), QString::fromUtf8("Ünï/9.wav"), QStringLiteral("z/10.WAV"),
+        };
+        for (const QString &name : names)
+            m_dir->writeFile(QStringLiteral("tree/") + name, QByteArray());
+        writeConfig(config(folderEntry("tree/", R"(beat="1" hipHop="1")")
+                           + folderEntry("tree/a/b", R"(beat="1" hipHop="1")")));
+        Sampora library(HipHop);
+        const QStringList expected = Sampora::scanFolder(at(QStringLiteral("tree")))
+            + Sampora::scanFolder(at(QStringLiteral("tree/a/b")));
+        QCOMPARE(expected.size(), names.size() + 2);
+        QCOMPARE(library.samples(HipHop, Beat), expected);
+        for (const QString &path : expected)
+            QVERIFY2(QFileInfo(path).isFile(), qPrintable(path));
+    }
+
     void oneSampleIsAlwaysTheOne()
     {
         writeConfig(config(folderEntry("bass", R"(bass="1" hipHop="1")")));
