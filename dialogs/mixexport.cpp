@@ -51,7 +51,8 @@ QString banner()
 QString infoLine(const QString &fileName, float rate)
 {
     // QString::number never uses the system locale, so the separator is always a point.
-    return fileName + QLatin1String(" Playing at:") + QString::number(double(rate), 'f', 3) + QLatin1Char('\n');
+    return fileName + QLatin1String(" Playing at:") + QString::number(double(rate), 'f', 3)
+        + QLatin1Char('\n');
 }
 
 QString infoText(const QVector<MixCopy> &copies)

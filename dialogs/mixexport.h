@@ -11,9 +11,9 @@ namespace MixExport {
 
 // One sample to copy into the project folder.
 struct MixCopy {
-    int slot = 0;      // player id + 1; fixed, so the numbers of later slots never move up
-    QString source;    // the sample file the player holds
-    QString fileName;  // name of the copy inside the project folder
+    int slot = 0; // player id + 1; fixed, so the numbers of later slots never move up
+    QString source; // the sample file the player holds
+    QString fileName; // name of the copy inside the project folder
     float rate = 1.0f; // play rate the copy must be played at to sound as in the deck
 };
 

@@ -79,8 +79,8 @@ void SaveFiles::showProblem(const QString &text)
 
 void SaveFiles::browse()
 {
-    const QString chosen = QFileDialog::getExistingDirectory(this, tr("Save Files"), QDir::currentPath(),
-                                                             QFileDialog::ShowDirsOnly);
+    const QString chosen = QFileDialog::getExistingDirectory(
+        this, tr("Save Files"), QDir::currentPath(), QFileDialog::ShowDirsOnly);
     if (chosen.isEmpty())
         return;
     int index = directory->findText(chosen, Qt::MatchExactly | Qt::MatchCaseSensitive);
@@ -99,7 +99,8 @@ bool SaveFiles::createProjectFolder(const QString &name, const QString &dir)
     }
     // The name becomes one folder and the start of every file name in it.
     if (name.contains(QLatin1Char('/')) || name == QLatin1String(".") || name == QLatin1String("..")) {
-        showProblem(tr("\"%1\" cannot be used as a folder name. Please choose another project name.").arg(name));
+        showProblem(
+            tr("\"%1\" cannot be used as a folder name. Please choose another project name.").arg(name));
         return false;
     }
     if (dir.isEmpty()) {
@@ -114,11 +115,13 @@ bool SaveFiles::createProjectFolder(const QString &name, const QString &dir)
     }
     projectParent.setPath(dir);
     if (QFileInfo::exists(projectParent.filePath(name))) {
-        showProblem(tr("\"%1\" already exists in \"%2\". Please choose another project name.").arg(name, dir));
+        showProblem(
+            tr("\"%1\" already exists in \"%2\". Please choose another project name.").arg(name, dir));
         return false;
     }
     if (!projectParent.mkdir(name)) {
-        showProblem(tr("The folder \"%1\" could not be created in \"%2\". Is the directory writable?").arg(name, dir));
+        showProblem(tr("The folder \"%1\" could not be created in \"%2\". Is the directory writable?")
+                        .arg(name, dir));
         return false;
     }
     return true;
@@ -171,5 +174,5 @@ void SaveFiles::save()
         return;
     }
     showProblem(tr("The project \"%1\" was saved incompletely.").arg(name) + QLatin1Char('\n')
-                + failures.join(QLatin1Char('\n')));
+        + failures.join(QLatin1Char('\n')));
 }

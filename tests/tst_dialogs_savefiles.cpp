@@ -84,7 +84,8 @@ private slots:
         QLayout *buttonRow = grid->itemAtPosition(3, 0)->layout();
         QVERIFY(buttonRow);
         QVERIFY(buttonRow->itemAt(0)->spacerItem());
-        QCOMPARE(qobject_cast<QPushButton *>(buttonRow->itemAt(1)->widget())->text(), QStringLiteral("&Save"));
+        QCOMPARE(
+            qobject_cast<QPushButton *>(buttonRow->itemAt(1)->widget())->text(), QStringLiteral("&Save"));
 
         for (const char *name : { "projectName", "directory" }) {
             QComboBox *box = combo(dialog, name);
@@ -118,8 +119,8 @@ private slots:
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         const QString folder = target.filePath(name);
         QCOMPARE(entries(target.path()), QStringList { name });
-        QStringList expected { name + "_1_90BPM.wav", name + "_3_95BPM.aiff", name + "_4.wav", name + "_5.wav",
-                               name + " Info.txt" };
+        QStringList expected { name + "_1_90BPM.wav", name + "_3_95BPM.aiff", name + "_4.wav",
+            name + "_5.wav", name + " Info.txt" };
         expected.sort();
         QCOMPARE(entries(folder), expected);
         QCOMPARE(contents(folder + "/" + name + "_1_90BPM.wav"), contents(melody));
@@ -150,6 +151,7 @@ private slots:
 
     void refusesAndSaysWhy_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("dir"); // relative to the target directory; "-" for empty
         QTest::addColumn<QString>("reason");
@@ -159,6 +161,7 @@ private slots:
         QTest::newRow("no directory") << "Mix" << "-" << "choose the directory";
         QTest::newRow("slash in name") << "a/b" << "" << "cannot be used";
         QTest::newRow("dot dot") << ".." << "" << "cannot be used";
+        // clang-format on
     }
     void refusesAndSaysWhy()
     {
@@ -206,13 +209,13 @@ private slots:
         QCOMPARE(entries(folder), (QStringList { "Partial Info.txt", "Partial_1_90BPM.wav" }));
         // The info file lists the copy that is there, not the one that is not.
         QCOMPARE(contents(folder + "/Partial Info.txt"),
-                 (MixExport::banner() + "Partial_1_90BPM.wav Playing at:1.000\n").toUtf8());
+            (MixExport::banner() + "Partial_1_90BPM.wav Playing at:1.000\n").toUtf8());
         QVERIFY(dialog.isVisible());
         QVERIFY(dialog.result() != QDialog::Accepted);
         const QString text = status(dialog)->text();
         QVERIFY2(text.contains(QStringLiteral("Slot 2")) && text.contains(QStringLiteral("lost 120.wav"))
-                    && text.contains(QStringLiteral("no longer exists")),
-                 qPrintable(text));
+                && text.contains(QStringLiteral("no longer exists")),
+            qPrintable(text));
         QVERIFY(!text.contains(QStringLiteral("Slot 1")));
 
         // The folder now exists: a second press with the same name is refused.

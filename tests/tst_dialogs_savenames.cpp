@@ -8,6 +8,7 @@ class TestSaveNames : public QObject {
 private slots:
     void copyName_data()
     {
+        // clang-format off
         QTest::addColumn<int>("slot");
         QTest::addColumn<int>("bpm");
         QTest::addColumn<QString>("source");
@@ -22,6 +23,7 @@ private slots:
         QTest::newRow("suffix case kept") << 1 << 90 << "/data/a/LOOP.WAV" << "MyBeats_1_90BPM.WAV";
         QTest::newRow("no suffix") << 1 << 90 << "/data/v1.2/loop" << "MyBeats_1_90BPM";
         QTest::newRow("dots in the name") << 2 << 128 << "/data/a/take.2.final.wav" << "MyBeats_2_128BPM.wav";
+        // clang-format on
     }
     void copyName()
     {
@@ -56,6 +58,7 @@ private slots:
 
     void infoLine_data()
     {
+        // clang-format off
         QTest::addColumn<float>("rate");
         QTest::addColumn<QString>("expected");
         QTest::newRow("normal") << 1.0f << "MyBeats_1_90BPM.wav Playing at:1.000\n";
@@ -63,6 +66,7 @@ private slots:
         QTest::newRow("0.8571") << 0.8571f << "MyBeats_1_90BPM.wav Playing at:0.857\n";
         QTest::newRow("three quarters") << 0.75f << "MyBeats_1_90BPM.wav Playing at:0.750\n";
         QTest::newRow("rounds up") << 1.0375f << "MyBeats_1_90BPM.wav Playing at:1.038\n";
+        // clang-format on
     }
     void infoLine()
     {
@@ -97,7 +101,7 @@ private slots:
             { 3, QStringLiteral("/s/c.mp3"), QStringLiteral("MyBeats_3_120BPM.mp3"), 0.75f },
         };
         QCOMPARE(MixExport::infoText(copies),
-                 banner + "MyBeats_1_90BPM.wav Playing at:1.000\nMyBeats_3_120BPM.mp3 Playing at:0.750\n");
+            banner + "MyBeats_1_90BPM.wav Playing at:1.000\nMyBeats_3_120BPM.mp3 Playing at:0.750\n");
         QCOMPARE(MixExport::infoFileName(QStringLiteral("MyBeats")), QStringLiteral("MyBeats Info.txt"));
     }
 };

@@ -8,6 +8,7 @@ class TestTempoRatio : public QObject {
 private slots:
     void ratio_data()
     {
+        // clang-format off
         QTest::addColumn<int>("bpm1");
         QTest::addColumn<int>("bpm2");
         QTest::addColumn<double>("expected");
@@ -45,6 +46,7 @@ private slots:
         QTest::newRow("A below 1") << 0 << 100 << 1.0;
         QTest::newRow("A negative") << -90 << 100 << 1.0;
         QTest::newRow("both 1") << 1 << 1 << 1.0;
+        // clang-format on
     }
     void ratio()
     {
@@ -56,14 +58,16 @@ private slots:
 
     void largeTemposDoNotOverflow()
     {
-        QCOMPARE(TempoRatio::tempoRatio(std::numeric_limits<int>::max(), std::numeric_limits<int>::max()), 1.0f);
+        QCOMPARE(
+            TempoRatio::tempoRatio(std::numeric_limits<int>::max(), std::numeric_limits<int>::max()), 1.0f);
         QCOMPARE(TempoRatio::tempoRatio(1, std::numeric_limits<int>::max()), 1.0f);
         QCOMPARE(TempoRatio::tempoRatio(std::numeric_limits<int>::max() / 2, std::numeric_limits<int>::max()),
-                 1.0f);
+            1.0f);
     }
 
     void split_data()
     {
+        // clang-format off
         QTest::addColumn<float>("ratio");
         QTest::addColumn<float>("earlier");
         QTest::addColumn<float>("later");
@@ -71,6 +75,7 @@ private slots:
         QTest::newRow("later faster") << 1.05f << 0.025f << -0.025f;
         QTest::newRow("later slower") << 0.8f << -0.1f << 0.1f;
         QTest::newRow("90/140") << float(280.0 / 270.0) << float(10.0 / 540.0) << float(-10.0 / 540.0);
+        // clang-format on
     }
     void split()
     {
