@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include <QAbstractButton>
 #include <QNetworkReply>
 #include <QRandomGenerator>
 
@@ -48,8 +49,13 @@ private slots:
     void installerFailures_data();
     void installerFailures();
     void overlappingCheckDoesNotSwapInstaller();
+    void realLaunch_data();
+    void realLaunch();
+    void realMessageBox();
 
 private:
+    // Message boxes and the installer start are answered and recorded by the test.
+    void useTestSeams();
     QStringList texts() const;
 
     QList<UserPrompt::Box> boxes;
@@ -63,6 +69,12 @@ private:
 void TestOnlineUpdate::initTestCase()
 {
     OnlineServices::setTransferTimeout(1000ms);
+    useTestSeams();
+    savedTmpDir = qgetenv("TMPDIR");
+}
+
+void TestOnlineUpdate::useTestSeams()
+{
     UserPrompt::setResponder([this](const UserPrompt::Box &box) {
         boxes.append(box);
         if (!(box.buttons & QMessageBox::Yes))
@@ -75,7 +87,6 @@ void TestOnlineUpdate::initTestCase()
         starts.append(QStringList { program } + arguments);
         return startSucceeds;
     });
-    savedTmpDir = qgetenv("TMPDIR");
 }
 
 void TestOnlineUpdate::init()
@@ -247,10 +258,7 @@ void TestOnlineUpdate::installerSavedPrivatelyAndStarted()
         return true;
     });
     const bool done = settled(check);
-    InstallerLauncher::setStarter([this](const QString &program, const QStringList &arguments) {
-        starts.append(QStringList { program } + arguments);
-        return startSucceeds;
-    });
+    useTestSeams();
     QVERIFY(done);
 
     QCOMPARE(http.installerRequests, 1);
@@ -363,6 +371,87 @@ void TestOnlineUpdate::overlappingCheckDoesNotSwapInstaller()
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readAll() == http.installer);
     QVERIFY(QDir(check.installerDir()).removeRecursively());
+}
+
+void TestOnlineUpdate::realLaunch_data()
+{
+    QTest::addColumn<bool>("havePkexec");
+    QTest::newRow("pkexec runs the installer") << true;
+    QTest::newRow("no pkexec") << false;
+}
+
+void TestOnlineUpdate::realLaunch()
+{
+    QFETCH(bool, havePkexec);
+
+    // A stand-in pkexec on PATH records its arguments and runs them, as the real one does
+    // once the user has authenticated.
+    QTemporaryDir bin;
+    const QString marker = bin.filePath(QStringLiteral("installed"));
+    if (havePkexec) {
+        QFile pkexec(bin.filePath(QStringLiteral("pkexec")));
+        QVERIFY(pkexec.open(QIODevice::WriteOnly));
+        pkexec.write("#!/bin/sh\necho \"$@\" > \"$0-args\"\nexec \"$@\"\n");
+        pkexec.close();
+        QVERIFY(pkexec.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
+    const QByteArray savedPath = qgetenv("PATH");
+    qputenv("PATH", bin.path().toLocal8Bit());
+    qputenv("SAMPORA_TEST_MARKER", marker.toLocal8Bit());
+    InstallerLauncher::setStarter({});
+
+    TestHttpServer http;
+    http.manifest = manifestFor("0.3");
+    http.installer = "#!/bin/sh\necho ran > \"$SAMPORA_TEST_MARKER\"\n";
+    OnlineServices::setBaseUrl(http.baseUrl());
+    answers = { QMessageBox::Yes };
+    UpdateCheck check;
+    QSignalSpy updateStarted(&check, &UpdateCheck::updateStarted);
+    const bool done = settled(check);
+
+    qputenv("PATH", savedPath);
+    useTestSeams();
+    QVERIFY(done);
+
+    const QString installer = check.installerDir() + QStringLiteral("/spupdate.exe");
+    if (havePkexec) {
+        QCOMPARE(updateStarted.count(), 1);
+        QCOMPARE(texts().size(), 1);
+        QTRY_VERIFY(QFile::exists(marker));
+        QFile args(bin.filePath(QStringLiteral("pkexec-args")));
+        QVERIFY(args.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromLocal8Bit(args.readAll()).trimmed(), installer);
+    } else {
+        QCOMPARE(updateStarted.count(), 0);
+        QCOMPARE(texts().size(), 2);
+        QVERIFY(texts().last().startsWith(QLatin1String("Update|The update installer could not be started")));
+    }
+    QVERIFY(QDir(check.installerDir()).removeRecursively());
+}
+
+void TestOnlineUpdate::realMessageBox()
+{
+    // Without a responder the user sees a real, parentless box and its answer counts.
+    UserPrompt::setResponder({});
+    QString title;
+    QString text;
+    bool parentless = false;
+    QTimer::singleShot(0, this, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        title = box->windowTitle();
+        text = box->text();
+        parentless = box->parentWidget() == nullptr;
+        box->button(QMessageBox::No)->click();
+    });
+    const QMessageBox::StandardButton answer = UserPrompt::show({ QMessageBox::Question, QStringLiteral("Update Available"),
+        QStringLiteral("Take it?"), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel });
+    useTestSeams();
+    QCOMPARE(answer, QMessageBox::No);
+    QCOMPARE(title, QStringLiteral("Update Available"));
+    QCOMPARE(text, QStringLiteral("Take it?"));
+    QVERIFY(parentless);
 }
 
 QTEST_MAIN(TestOnlineUpdate)
