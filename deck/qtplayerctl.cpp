@@ -385,6 +385,8 @@ void QTplayerCtl::addTrackClicked()
         showImport2();
         target = importPlayers[1];
     }
+    // The added track's tempo is its own file's, not that of the sample its player held.
+    target->setBpm(Sampora::bpmFromFileName(path));
     target->playFile(path);
     playPause();
 }

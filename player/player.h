@@ -40,6 +40,8 @@ public:
     // Read access for the tempo controller, the deck and the tests.
     int playerId() const { return id; }
     int bpm() const { return currentBpm; } // the tempo the sample plays at now; 1 when it has no BPM
+    // The BPM the next playFile() starts from; the deck gives an added track its file name's BPM.
+    void setBpm(int bpm) { currentBpm = bpm; }
     bool isPlaying() const { return playing; }
     bool repeats() const { return repeat; }
     int type() const { return sampleType; }
