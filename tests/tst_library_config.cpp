@@ -121,6 +121,15 @@ private slots:
             << "<sampora>\n" + entryXml(R"(path="a" bass="1")") + entryXml(R"(path="&bogus;" bass="1")")
             << S::Partial << QStringList{"a:S:---"};
 
+        QTest::newRow("entity expansion bomb")
+            << [] {
+                   QByteArray dtd = "<!DOCTYPE sampora [<!ENTITY e0 \"laugh\">";
+                   for (int i = 1; i < 10; ++i)
+                       dtd += "<!ENTITY e" + QByteArray::number(i) + " \"" + ("&e" + QByteArray::number(i - 1) + ";").repeated(10) + "\">";
+                   return dtd + "]>\n<sampora>\n" + entryXml(R"(path="a" beat="1")") + entryXml(R"(path="&e9;" beat="1")") + "</sampora>";
+               }()
+            << S::Partial << QStringList{"a:B:---"};
+
         // No usable root.
         QTest::newRow("empty file") << QByteArray() << S::WrongRoot << QStringList();
         QTest::newRow("white space only") << QByteArray("  \n\n ") << S::WrongRoot << QStringList();
