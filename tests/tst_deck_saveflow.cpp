@@ -1,0 +1,116 @@
+#include <QtTest>
+
+#include <cmath>
+
+#include <QComboBox>
+#include <QPushButton>
+
+#include "deck/qtplayerctl.h"
+#include "dialogs/mixexport.h"
+#include "dialogs/savefiles.h"
+#include "player/player.h"
+#include "player/vlcplayback.h"
+#include "support/testsupport.h"
+
+namespace {
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+// From the deck to the disk: three rows play the demo library with matching on, SAVE opens
+// the dialog, and the project folder holds what the deck was playing, at the rates libvlc
+// was playing it.
+class TestDeckSaveFlow : public QObject {
+    Q_OBJECT
+private slots:
+    void savedMixIsWhatTheDeckPlayed()
+    {
+        TempProgramDir programDir;
+        // The demo generator is built with the program (tools/demo); the tests live beside it.
+        const QString generator
+            = QCoreApplication::applicationDirPath() + QStringLiteral("/../tools/sampora_demo");
+        QVERIFY2(QFileInfo(generator).isExecutable(), "build the sampora_demo target first");
+        QProcess demo;
+        demo.start(generator, { programDir.path() });
+        QVERIFY(demo.waitForFinished(60000));
+        QCOMPARE(demo.exitCode(), 0);
+
+        QTplayerCtl deck;
+        deck.show();
+        // Techno: 120, 128 and 140 BPM loops, so the rows usually need bending.
+        deck.changeGenre(Techno);
+        deck.playPause();
+        deck.next();
+        Player *const *rows = deck.players;
+        QTRY_VERIFY_WITH_TIMEOUT(rows[0]->playback().state() == VlcPlayback::Playing
+                && rows[1]->playback().state() == VlcPlayback::Playing
+                && rows[2]->playback().state() == VlcPlayback::Playing,
+            10000);
+
+        deck.save();
+        QVERIFY(!deck.playing);
+        auto *dialog = deck.findChild<SaveFiles *>();
+        QVERIFY(dialog);
+        QVERIFY(dialog->isVisible());
+        QVERIFY(!dialog->isModal());
+        QCOMPARE(dialog->styleSheet(), QStringLiteral("color:white; background-color:black;"));
+
+        // What the deck holds now that save() has paused it.
+        struct Held {
+            QString file;
+            int bpm;
+            int playingBpm;
+            float rate;
+        };
+        QVector<Held> held;
+        for (int id = 0; id < 3; ++id) {
+            const TrackInfo track = rows[id]->trackInfo();
+            held.append({ track.file, track.bpm, rows[id]->bpm(), rows[id]->playbackRate() });
+            QVERIFY(track.bpm > 0);
+        }
+
+        QTemporaryDir target;
+        const QString name = QStringLiteral("Night Session");
+        dialog->findChild<QComboBox *>(QStringLiteral("projectName"))->setCurrentText(name);
+        dialog->findChild<QComboBox *>(QStringLiteral("directory"))->setCurrentText(target.path());
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("saveButton")), Qt::LeftButton);
+        QVERIFY(!dialog->isVisible());
+
+        const QDir folder(target.filePath(name));
+        QString info = MixExport::banner();
+        QStringList expectedFiles { name + QStringLiteral(" Info.txt") };
+        for (int k = 1; k <= 3; ++k) {
+            const Held &h = held[k - 1];
+            const QString copy = QStringLiteral("%1_%2_%3BPM.%4")
+                                     .arg(name)
+                                     .arg(k)
+                                     .arg(h.bpm)
+                                     .arg(QFileInfo(h.file).suffix());
+            expectedFiles << copy;
+            QVERIFY2(folder.exists(copy), qPrintable(copy));
+            QCOMPARE(contents(folder.filePath(copy)), contents(h.file));
+            info += copy + QStringLiteral(" Playing at:") + QString::number(h.rate, 'f', 3)
+                + QLatin1Char('\n');
+        }
+        expectedFiles.sort();
+        QCOMPARE(folder.entryList(QDir::Files, QDir::Name), expectedFiles);
+        QCOMPARE(contents(folder.filePath(name + QStringLiteral(" Info.txt"))), info.toUtf8());
+
+        // Played at the recorded rates, the copies meet in the tempos the deck played.
+        for (int k = 0; k < 3; ++k)
+            QVERIFY(std::abs(held[k].bpm * held[k].rate - held[k].playingBpm) < 1.0);
+        for (int k = 0; k + 1 < 3; ++k) {
+            const double saved = (held[k].bpm * held[k].rate) / (held[k + 1].bpm * held[k + 1].rate);
+            const double played = double(held[k].playingBpm) / held[k + 1].playingBpm;
+            QVERIFY(std::abs(saved / played - 1.0) < 0.02);
+        }
+    }
+};
+
+QTEST_MAIN(TestDeckSaveFlow)
+#include "tst_deck_saveflow.moc"
