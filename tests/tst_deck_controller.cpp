@@ -469,6 +469,21 @@ private slots:
         QTRY_VERIFY(rowsAt(mouseSet));
     }
 
+    void volumeSetWhileStoppedIsHeardOnceTheRowsStart()
+    {
+        TestDeck &deck = *rig->deck;
+        QTest::mouseClick(deck.playPauseButton, Qt::LeftButton);
+        QTest::mouseClick(deck.stopButton, Qt::LeftButton);
+        QTest::mouseClick(deck.muteButton, Qt::LeftButton);
+
+        QTest::mouseClick(deck.playPauseButton, Qt::LeftButton);
+        for (Player *player : deck.players)
+            QTRY_COMPARE(player->playbackVolume(), 0);
+        // The added track's player was stopped and hidden when the deck was muted.
+        rig->addTrack(QStringLiteral("loose/Loop 140.wav"));
+        QTRY_COMPARE(deck.importPlayers[0]->playbackVolume(), 0);
+    }
+
     void saveCollectsOneEntryPerSlot_data()
     {
         QTest::addColumn<int>("mode");
