@@ -45,6 +45,8 @@ SaveFiles::SaveFiles(const QVector<TrackInfo> &list, QWidget *parent)
 
     browseButton->setObjectName(QStringLiteral("browseButton"));
     saveButton->setObjectName(QStringLiteral("saveButton"));
+    // Enter after typing a name saves; it must not open the directory chooser instead.
+    saveButton->setDefault(true);
     connect(browseButton, &QPushButton::clicked, this, &SaveFiles::browse);
     connect(saveButton, &QPushButton::clicked, this, &SaveFiles::save);
 

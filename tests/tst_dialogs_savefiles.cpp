@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QLineEdit>
 #include <QLabel>
 #include <QPushButton>
 
@@ -147,6 +148,29 @@ private slots:
         QVERIFY(!dialog.isVisible());
         QCOMPARE(entries(target.filePath("Nothing")), QStringList { "Nothing Info.txt" });
         QCOMPARE(contents(target.filePath("Nothing/Nothing Info.txt")), MixExport::banner().toUtf8());
+    }
+
+    void enterSaves()
+    {
+        QTemporaryDir target;
+        SaveFiles dialog(QVector<TrackInfo>(5));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        combo(dialog, "directory")->setCurrentText(target.path());
+        QComboBox *name = combo(dialog, "projectName");
+        name->setFocus();
+        name->setCurrentText(QStringLiteral("Typed"));
+        bool chooserOpened = false;
+        QTimer::singleShot(1000, &dialog, [&chooserOpened] {
+            if (auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                chooserOpened = true;
+                modal->reject();
+            }
+        });
+        QTest::keyClick(name->lineEdit(), Qt::Key_Return);
+        QVERIFY(!chooserOpened);
+        QTRY_VERIFY(QFileInfo::exists(target.filePath(QStringLiteral("Typed/Typed Info.txt"))));
+        QVERIFY(!dialog.isVisible());
     }
 
     void refusesAndSaysWhy_data()
