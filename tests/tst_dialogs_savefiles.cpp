@@ -3,8 +3,8 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QGridLayout>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 #include "dialogs/mixexport.h"
