@@ -17,8 +17,8 @@
 
 namespace {
 
-// The sheets are set verbatim, trailing brace included, so the button looks exactly as the
-// form's own sheet made it before the first transport action.
+// Kept verbatim, stray closing brace included: Qt's parser ignores it, and the pictures
+// match the form's own play-button sheet.
 const char kPlayButtonStyle[] =
     "background:url(pixmaps/playbutton.png) no-repeat; min-width:40px;min-height:45px;color:white;"
     "background-position:top-left;border-style:none;border-width:0px;}";
@@ -36,8 +36,8 @@ QTplayerCtl::QTplayerCtl(QWidget *parent)
     library = new Sampora(HipHop);
     mode = 3;
     createPlayers();
-    // The library seeded the generator already; seeding again keeps the draw order of a run
-    // independent of how long the scan took.
+    // The library draws from its own generator; anything using rand() still gets a sequence
+    // of its own per run.
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     createTempoController();
 

@@ -93,6 +93,5 @@ private:
     void createTempoController();
     void connectWidgets();
     void setPlayButtonStyle(bool showPause);
-    // A hidden row must stay silent even when the group buttons move it to another sample.
     void silenceHiddenRows();
 };
