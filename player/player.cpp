@@ -354,7 +354,11 @@ TrackInfo Player::trackInfo() const
 {
     if (disabled)
         throw 0;
-    return track;
+    // A saved mix records the rate the sample really plays at: the tempo slider's share
+    // is kept out of track.rate, so it is put back here.
+    TrackInfo info = track;
+    info.rate = targetRate();
+    return info;
 }
 
 QString Player::failureReason(const QString &file)
