@@ -135,10 +135,16 @@ private slots:
                       "<imported_folder path=\"/a\" melody=\"1\"/><!-- mine -->"
                       "<playlist name=\"x\"><imported_folder path=\"/nested\"/></playlist>"
                       "<imported_folder path=\"/b\" beat=\"1\" extra=\"keep\"/></sampora>");
+        const QFileDevice::Permissions permissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner
+            | QFileDevice::ReadGroup;
+        QFile::setPermissions(Paths::configPath(), permissions);
         const QByteArray before = readAll(Paths::configPath());
         const ConfigWriter writer(Paths::configPath());
 
         QVERIFY(writer.addOrReplace(entry(QStringLiteral("/a"), QStringLiteral("0"))).ok);
+        // The replacement keeps the old file's permissions (the "user" bits mirror the owner's here).
+        QCOMPARE(QFile::permissions(Paths::configPath()) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser),
+                 permissions);
         QCOMPARE(rootChildren(Paths::configPath()),
                  (QStringList{QStringLiteral("#comment mine"), QStringLiteral("playlist"),
                               QStringLiteral("imported_folder /b"), QStringLiteral("imported_folder /a")}));
