@@ -202,6 +202,16 @@ private slots:
         QCOMPARE(filesIn(dir.path()), QStringList());
     }
 
+    void aLinkedConfigIsWrittenThroughTheLink()
+    {
+        TempProgramDir dir;
+        const QString target = dir.writeFile(QStringLiteral("synced/library.xml"), "<sampora/>");
+        QVERIFY(QFile::link(target, Paths::configPath()));
+        QVERIFY(ConfigWriter(Paths::configPath()).addOrReplace(entry(QStringLiteral("/a"))).ok);
+        QVERIFY(QFileInfo(Paths::configPath()).isSymLink());
+        QCOMPARE(rootChildren(target), QStringList{QStringLiteral("imported_folder /a")});
+    }
+
     void declaredEncodingIsRewrittenAsUtf8()
     {
         TempProgramDir dir;
