@@ -115,13 +115,11 @@ ConfigWriteResult ConfigWriter::rewrite(WhenMissing whenMissing, Change change) 
     const bool exists = QFileInfo::exists(m_path);
     if (exists) {
         QFile file(m_path);
-        if (!file.open(QIODevice::ReadOnly))
-            return {false, tr("config.xml could not be read (%1). Nothing was changed.")
-                               .arg(file.errorString())};
         // One byte more than a config may hold is enough to reject it without
         // reading a runaway file into memory.
-        previous = file.read(ConfigFile::kMaxBytes + 1);
-        if (file.error() != QFileDevice::NoError)
+        if (file.open(QIODevice::ReadOnly))
+            previous = file.read(ConfigFile::kMaxBytes + 1);
+        if (!file.isOpen() || file.error() != QFileDevice::NoError)
             return {false, tr("config.xml could not be read (%1). Nothing was changed.")
                                .arg(file.errorString())};
         // Only a file that parsed completely may be rewritten: anything else would

@@ -212,6 +212,16 @@ private slots:
         QCOMPARE(rootChildren(target), QStringList{QStringLiteral("imported_folder /a")});
     }
 
+    void anUnreadableConfigIsReported()
+    {
+        TempProgramDir dir;
+        dir.writeFile(QStringLiteral("config.xml/inside"), "x");
+        const ConfigWriteResult result = ConfigWriter(Paths::configPath()).addOrReplace(entry(QStringLiteral("/a")));
+        QVERIFY(!result.ok);
+        QVERIFY2(result.message.startsWith(QStringLiteral("config.xml could not be read")), qPrintable(result.message));
+        QVERIFY(QFileInfo(Paths::configPath()).isDir());
+    }
+
     void declaredEncodingIsRewrittenAsUtf8()
     {
         TempProgramDir dir;
