@@ -1,5 +1,8 @@
 #include "dialogs/importfolder.h"
 
+#include <initializer_list>
+#include <utility>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>

@@ -1,5 +1,7 @@
 #include "dialogs/librarymgr.h"
 
+#include <utility>
+
 #include <QDebug>
 #include <QFileInfo>
 #include <QGroupBox>

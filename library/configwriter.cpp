@@ -1,5 +1,7 @@
 #include "library/configwriter.h"
 
+#include <utility>
+
 #include <QCoreApplication>
 #include <QDomDocument>
 #include <QDomProcessingInstruction>
