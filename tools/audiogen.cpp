@@ -56,6 +56,29 @@ Pcm tone(double seconds, double frequency, double amplitude, int sampleRate, int
     return pcm;
 }
 
+Pcm toneWithEndClick(double seconds, double frequency, double amplitude, double clickSeconds, double clickAmplitude,
+                     int sampleRate, int channels)
+{
+    Pcm pcm;
+    pcm.sampleRate = sampleRate;
+    pcm.channels = channels;
+    const int frames = int(std::lround(seconds * sampleRate));
+    const int clickFrames = std::min(frames, int(std::lround(clickSeconds * sampleRate)));
+    const int halfPeriod = std::max(1, sampleRate / 2000); // a 1 kHz square
+    pcm.samples.reserve(frames * channels);
+    for (int i = 0; i < frames; ++i) {
+        double v;
+        if (i >= frames - clickFrames)
+            v = ((i - (frames - clickFrames)) / halfPeriod) % 2 ? -clickAmplitude : clickAmplitude;
+        else
+            v = amplitude * std::sin(2 * std::numbers::pi * frequency * i / sampleRate);
+        const auto s = qint16(std::lround(32767.0 * v));
+        for (int c = 0; c < channels; ++c)
+            pcm.samples.append(s);
+    }
+    return pcm;
+}
+
 bool writeWav(const QString &path, const Pcm &pcm)
 {
     const quint32 dataBytes = quint32(pcm.samples.size() * 2);

@@ -20,6 +20,11 @@ struct Pcm {
 // A sine tone of the given length, with short fades so it does not click.
 Pcm tone(double seconds, double frequency, double amplitude = 0.5, int sampleRate = 44100, int channels = 2);
 
+// A tone that starts at a zero crossing and ends on a short loud click instead of a fade:
+// a recording of it shows where the sample began and whether its very end was heard.
+Pcm toneWithEndClick(double seconds, double frequency, double amplitude = 0.3, double clickSeconds = 0.005,
+                     double clickAmplitude = 0.9, int sampleRate = 44100, int channels = 2);
+
 bool writeWav(const QString &path, const Pcm &pcm);
 bool writeAiff(const QString &path, const Pcm &pcm);
 
