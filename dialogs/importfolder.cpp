@@ -42,6 +42,8 @@ ImportFolder::ImportFolder(QWidget *parent, std::optional<ConfigFile::Entry> fol
     , m_folder(std::move(folder))
 {
     m_status = new QLabel(this);
+    // Write errors name the system's reason; they wrap rather than widen the dialog.
+    m_status->setWordWrap(true);
     auto *directoryLabel = new QLabel(editing() ? tr("Directory:") : tr("Import Directory:"), this);
     m_directory = new QComboBox(this);
     m_directory->setEditable(true);

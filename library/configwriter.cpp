@@ -145,11 +145,17 @@ ConfigWriteResult ConfigWriter::rewrite(WhenMissing whenMissing, Change change) 
 
 ConfigWriteResult ConfigWriter::save(const QDomDocument &doc, const QByteArray *previous) const
 {
+    // A folder name may hold characters XML cannot carry (control characters are legal
+    // in file names); a file the next load could not read would lock the library.
+    const QByteArray bytes = serialise(doc);
+    if (ConfigFile::parse(bytes).status != ConfigFile::Status::Ok)
+        return {false, tr("The folder name holds characters that config.xml cannot store. "
+                          "Nothing was changed.")};
     QString error;
     if (previous && !writeWhole(backupPath(), *previous, &error))
         return {false, tr("config.xml.bak could not be written (%1). config.xml was not changed.")
                            .arg(error)};
-    if (!writeWhole(m_path, serialise(doc), &error))
+    if (!writeWhole(m_path, bytes, &error))
         return {false, tr("config.xml could not be saved (%1). The previous version is unchanged.")
                            .arg(error)};
     return {true, QString()};

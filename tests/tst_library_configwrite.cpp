@@ -212,6 +212,18 @@ private slots:
         QCOMPARE(rootChildren(target), QStringList{QStringLiteral("imported_folder /a")});
     }
 
+    void aNameXmlCannotHoldIsRefused()
+    {
+        TempProgramDir dir;
+        const QByteArray old = "<sampora><imported_folder path=\"/keep\"/></sampora>";
+        dir.writeFile(QStringLiteral("config.xml"), old);
+        const ConfigWriteResult result
+            = ConfigWriter(Paths::configPath()).addOrReplace(entry(QStringLiteral("/loops\x01\x1b[0m")));
+        QVERIFY(!result.ok);
+        QVERIFY(!result.message.isEmpty());
+        QVERIFY(readAll(Paths::configPath()) == old);
+    }
+
     void anUnreadableConfigIsReported()
     {
         TempProgramDir dir;
