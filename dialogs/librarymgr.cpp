@@ -83,6 +83,9 @@ void LibraryMgr::updateFolders()
     delete oldSelection;
     delete m_model;
     m_model = model;
+    // "r&emove" keeps acting on the clicked row number; show which folder sits there now.
+    if (m_currentRow && *m_currentRow < model->rowCount())
+        m_view->setCurrentIndex(model->index(*m_currentRow, 0));
 }
 
 void LibraryMgr::editLibrary(QModelIndex index)

@@ -280,6 +280,7 @@ private slots:
         click(&mgr, QStringLiteral("r&emove"));
         QCOMPARE(entries(), (QStringList{QStringLiteral("/F1 - - - - - -"), QStringLiteral("/F2 - - - - - -")}));
         QCOMPARE(rows(mgr), (QStringList{QStringLiteral("/F2"), QStringLiteral("/F1")}));
+        QCOMPARE(mgr.findChild<QTreeView *>()->currentIndex().data().toString(), QStringLiteral("/F2"));
         QVERIFY(readConfig().contains("<!-- note -->"));
         QVERIFY(readConfig().contains("<other/>"));
 
