@@ -82,6 +82,10 @@ Player::Player(int id, QAbstractSlider **positionSlider, QAbstractSlider **tempo
     if (!track.file.isEmpty())
         vlc->load(track.file, repeat);
 
+    // The poll alone would notice an ended sample up to a tick late, and that wait is heard
+    // as silence before the next sample; libvlc's end notice brings the same check forward.
+    vlc->setEndNotice([this] { QMetaObject::invokeMethod(this, &Player::updateInterface, Qt::QueuedConnection); });
+
     connect(timer, &QTimer::timeout, this, &Player::updateInterface);
     connect(this->positionSlider, &QAbstractSlider::valueChanged, this, &Player::changePosition);
     connect(this->tempoSlider, &QAbstractSlider::valueChanged, this, &Player::adjustTempo);

@@ -17,6 +17,15 @@ constexpr const char *kLoopForever = ":input-repeat=65535";
 // libvlc updates its time about every 250-300 ms; beyond that the extrapolation stops.
 constexpr qint64 kMaxExtrapolationMs = 350;
 
+constexpr libvlc_event_type_t kEndEvents[] = {libvlc_MediaPlayerEndReached, libvlc_MediaPlayerEncounteredError};
+
+void onEnd(const libvlc_event_t *, void *data)
+{
+    const auto &notice = *static_cast<const std::function<void()> *>(data);
+    if (notice)
+        notice();
+}
+
 } // namespace
 
 VlcPlayback::VlcPlayback(const QStringList &arguments)
@@ -35,6 +44,11 @@ VlcPlayback::VlcPlayback(const QStringList &arguments)
 
 VlcPlayback::~VlcPlayback()
 {
+    if (m_player && m_endNotice) {
+        // libvlc runs its callbacks under the lock that detaching takes: none is left running.
+        for (libvlc_event_type_t type : kEndEvents)
+            libvlc_event_detach(libvlc_media_player_event_manager(m_player), type, onEnd, &m_endNotice);
+    }
     if (m_player) {
         libvlc_media_player_stop(m_player);
         libvlc_media_player_release(m_player);
@@ -66,6 +80,22 @@ void VlcPlayback::load(const QString &file, bool loop, qint64 startMs)
     m_loops = loop;
     m_startMs = startMs;
     m_lastTime = -1;
+}
+
+void VlcPlayback::setEndNotice(std::function<void()> notice)
+{
+    if (!m_player)
+        return;
+    const bool attached = bool(m_endNotice);
+    if (attached) {
+        for (libvlc_event_type_t type : kEndEvents)
+            libvlc_event_detach(libvlc_media_player_event_manager(m_player), type, onEnd, &m_endNotice);
+    }
+    m_endNotice = std::move(notice);
+    if (m_endNotice) {
+        for (libvlc_event_type_t type : kEndEvents)
+            libvlc_event_attach(libvlc_media_player_event_manager(m_player), type, onEnd, &m_endNotice);
+    }
 }
 
 bool VlcPlayback::hasMedia() const

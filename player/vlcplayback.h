@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
@@ -9,8 +11,8 @@ struct libvlc_media_player_t;
 struct libvlc_media_t;
 
 // The one place that talks to libvlc: owns an instance, one media player for its whole
-// life and the media currently set. Everything is polled from the caller's thread; libvlc
-// never calls back.
+// life and the media currently set. State is polled from the caller's thread; the only
+// thing libvlc's own threads do here is the end notice below.
 class VlcPlayback {
 public:
     // Mirrors libvlc_state_t.
@@ -26,6 +28,11 @@ public:
     // playback that far into the file.
     void load(const QString &file, bool loop, qint64 startMs = 0);
     bool hasMedia() const;
+
+    // Called on a libvlc thread when a media has ended or failed; it must only hand the news
+    // to the caller's thread (e.g. a queued call). No call is running or will come once this
+    // object is destroyed.
+    void setEndNotice(std::function<void()> notice);
     bool loops() const { return m_loops; }
     bool startsLate() const { return m_startMs > 0; }
     QString file() const { return m_file; }
@@ -58,6 +65,7 @@ private:
     libvlc_instance_t *m_instance = nullptr;
     libvlc_media_player_t *m_player = nullptr;
     libvlc_media_t *m_media = nullptr;
+    std::function<void()> m_endNotice;
     QString m_file;
     bool m_loops = false;
     qint64 m_startMs = 0;
