@@ -34,10 +34,6 @@ public:
     void toggleRepeat();
     void setSampleType(int t);
 
-    // The BPM that the next playFile() records for its file (playFile takes the player's
-    // current one): the deck sets it from the name of a file the user chose.
-    void setBpm(int bpm) { currentBpm = bpm; }
-
     // Throws an int (0) while the row is disabled: the deck's save skips hidden rows that way.
     TrackInfo trackInfo() const;
 
