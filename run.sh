@@ -20,5 +20,10 @@ if [ "$(id -u)" -eq 0 ] && [ -z "${XDG_RUNTIME_DIR:-}" ]; then
   export XDG_RUNTIME_DIR=/tmp/sampora-runtime-root
   mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 fi
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  echo "Sampora is built in $bin, but there is no display to show it on." >&2
+  echo "Start it from a desktop session, or headless: xvfb-run -a -s \"-screen 0 1024x768x24\" ./run.sh" >&2
+  exit 1
+fi
 cd "$bin"
 exec ./sampora "$@"
