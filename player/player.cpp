@@ -384,12 +384,16 @@ void Player::sampleFailed()
     if (++failures >= kMaxFailures) {
         failures = 0;
         stop();
-        positionSlider->setToolTip(tr("Stopped after %1 samples in a row could not be played. Last: %2 (%3)")
-                                       .arg(kMaxFailures)
-                                       .arg(track.file, reason));
+        positionSlider->setToolTip(tr("Stopped: %1 could not be played (%2); %3 tries in a row failed")
+                                       .arg(track.file, reason)
+                                       .arg(kMaxFailures));
         return;
     }
-    // The broken sample is neither repeated nor filed in the history: previous() would
-    // only lead back into it.
-    advance();
+    // Moving on means what next() means: with repeat on, the same file once more (a file the
+    // user chose to loop is not swapped for a random one); otherwise the next sample. The
+    // broken sample is not filed in the history: previous() would only lead back into it.
+    if (repeat)
+        playFile(track.file);
+    else
+        advance();
 }

@@ -132,6 +132,8 @@ void TestPlayerPlayback::brokenSamplesStopTheRowWithAReason()
     QTest::qWait(600);
     QCOMPARE(rig.events, settled);
     QVERIFY(player.pastTracks().isEmpty());
+    if (repeat) // a looping row retries its own file instead of drawing another
+        QCOMPARE(rig.events.count(QStringLiteral("Playing(0)")), 3);
 }
 
 void TestPlayerPlayback::brokenSampleIsSkippedForAGoodOne()
