@@ -1,0 +1,331 @@
+// The main window's frame, menus and actions, checked on the real window with its deck.
+#include <QtTest>
+
+#include <QActionGroup>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+
+#include "app/mainwindow.h"
+#include "app/textedit.h"
+#include "deck/qtplayerctl.h"
+#include "library/sampora.h"
+#include "online/onlineservices.h"
+#include "player/player.h"
+#include "support/testsupport.h"
+#include "tempo/tempoctrl.h"
+#include "tools/audiogen.h"
+#include "tst_online_server.h"
+
+namespace {
+
+// One line per menu entry: the menu titles that lead to it and its text; "-" is a separator.
+QStringList describe(const QList<QAction *> &actions, const QString &prefix = QString())
+{
+    QStringList lines;
+    for (QAction *a : actions) {
+        const QString name = prefix + (a->isSeparator() ? QStringLiteral("-") : a->text());
+        lines << name;
+        if (a->menu())
+            lines << describe(a->menu()->actions(), name + QStringLiteral(" > "));
+    }
+    return lines;
+}
+
+} // namespace
+
+class TestAppMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void frame();
+    void windowSizeSteps_data();
+    void windowSizeSteps();
+    void menuTree();
+    void actions_data();
+    void actions();
+    void choiceGroups();
+    void genreAndTypeReachTheDeck();
+    void bpmMatchingTwiceStaysOn();
+    void statusTipReplacesGreeting();
+    void eachQuickReferenceOpensAViewer();
+
+private:
+    QAction *entry(const QString &path) const;
+
+    std::unique_ptr<TempProgramDir> dir;
+    std::unique_ptr<TestHttpServer> http;
+    std::unique_ptr<MainWindow> window;
+};
+
+void TestAppMainWindow::initTestCase()
+{
+    dir = std::make_unique<TempProgramDir>();
+    const struct {
+        const char *folder;
+        const char *type;
+    } folders[] = {{"melody", "melody"}, {"beats", "beat"}, {"bass", "bass"}};
+    QByteArray config("<sampora>\n");
+    for (const auto &f : folders) {
+        QDir().mkpath(dir->path() + QLatin1Char('/') + QLatin1String(f.folder));
+        for (int i = 1; i <= 2; ++i)
+            QVERIFY(AudioGen::writeWav(QStringLiteral("%1/%2/%2 %3 90bpm.wav").arg(dir->path(), QLatin1String(f.folder)).arg(i),
+                                       AudioGen::tone(0.5, 220.0 * i)));
+        config += QStringLiteral(" <imported_folder path=\"%1\" %2=\"1\" hipHop=\"1\" techno=\"1\" custom=\"1\"/>\n")
+                      .arg(QLatin1String(f.folder), QLatin1String(f.type))
+                      .toUtf8();
+    }
+    dir->writeFile(QStringLiteral("config.xml"), config + "</sampora>\n");
+    // The automatic update check at construction goes to a local server, never out.
+    http = std::make_unique<TestHttpServer>();
+    http->manifest = "<update><version>0.2</version></update>";
+    OnlineServices::setBaseUrl(http->baseUrl());
+}
+
+void TestAppMainWindow::init()
+{
+    window = std::make_unique<MainWindow>();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+}
+
+void TestAppMainWindow::cleanup()
+{
+    window.reset();
+}
+
+QAction *TestAppMainWindow::entry(const QString &path) const
+{
+    QList<QAction *> actions = window->menuBar()->actions();
+    QAction *found = nullptr;
+    for (const QString &title : path.split(QStringLiteral(" > "))) {
+        const auto it = std::find_if(actions.cbegin(), actions.cend(), [&](QAction *a) { return a->text() == title; });
+        if (it == actions.cend())
+            return nullptr;
+        found = *it;
+        actions = found->menu() ? found->menu()->actions() : QList<QAction *>();
+    }
+    return found;
+}
+
+void TestAppMainWindow::frame()
+{
+    QCOMPARE(window->windowTitle(), QStringLiteral("Sampora: Beta 0.2"));
+    QCOMPARE(window->size(), QSize(480, 340));
+    QCOMPARE(window->minimumSize(), QSize(370, 160));
+    QCOMPARE(window->statusBar()->currentMessage(), QStringLiteral("Make you sample library work for you!"));
+    QCOMPARE(window->styleSheet(), QStringLiteral("Background-color:#040B19; color:white; "));
+    QCOMPARE(window->deckController()->minimumSize(), QSize(300, 200));
+    QCOMPARE(window->deckController()->parentWidget(), window->centralWidget());
+    // The logo strip sits above the deck in the central widget's layout.
+    QLayout *layout = window->centralWidget()->layout();
+    QCOMPARE(layout->count(), 2);
+    QCOMPARE(layout->contentsMargins(), QMargins(5, 5, 5, 5));
+    QCOMPARE(layout->itemAt(0)->widget()->styleSheet(), QStringLiteral("background:url(pixmaps/applogo.png) no-repeat;"));
+    QCOMPARE(layout->itemAt(1)->widget(), window->deckController());
+}
+
+void TestAppMainWindow::windowSizeSteps_data()
+{
+    QTest::addColumn<QString>("steps"); // '+' addWindowSize, '-' deleteWindowSize
+    QTest::addColumn<int>("remembered");
+    QTest::addColumn<int>("height");
+
+    QTest::newRow("two larger") << "++" << 380 << 380;
+    QTest::newRow("two larger, one smaller") << "++-" << 360 << 360;
+    // The remembered height has no floor; the window stops at its minimum.
+    QTest::newRow("ten smaller") << "----------" << 140 << 160;
+    QTest::newRow("ten smaller, one larger") << "----------+" << 160 << 160;
+}
+
+void TestAppMainWindow::windowSizeSteps()
+{
+    QFETCH(QString, steps);
+    QFETCH(int, remembered);
+    QFETCH(int, height);
+    for (QChar step : steps)
+        QVERIFY(QMetaObject::invokeMethod(window.get(), step == QLatin1Char('+') ? "addWindowSize" : "deleteWindowSize"));
+    QCOMPARE(window->rememberedHeight(), remembered);
+    QCOMPARE(window->size(), QSize(480, height));
+}
+
+void TestAppMainWindow::menuTree()
+{
+    const QStringList expected{
+        QStringLiteral("&File"),
+        QStringLiteral("&File > &Import Samples..."),
+        QStringLiteral("&File > &Save"),
+        QStringLiteral("&File > -"),
+        QStringLiteral("&File > E&xit"),
+        QStringLiteral("&Edit"),
+        QStringLiteral("&Edit > Sample Library"),
+        QStringLiteral("&Edit > -"),
+        QStringLiteral("&Edit > BPM Matching"),
+        QStringLiteral("&Playlist"),
+        QStringLiteral("&Playlist > Genre"),
+        QStringLiteral("&Playlist > Genre > &Hip Hop"),
+        QStringLiteral("&Playlist > Genre > T&echno"),
+        QStringLiteral("&Playlist > Genre > Cu&stom"),
+        QStringLiteral("&Playlist > -"),
+        QStringLiteral("&Playlist > Player 1"),
+        QStringLiteral("&Playlist > Player 1 > Melody"),
+        QStringLiteral("&Playlist > Player 1 > beat/effects"),
+        QStringLiteral("&Playlist > Player 1 > beat/bass"),
+        QStringLiteral("&Playlist > Player 2"),
+        QStringLiteral("&Playlist > Player 2 > Melody"),
+        QStringLiteral("&Playlist > Player 2 > beat/effects"),
+        QStringLiteral("&Playlist > Player 2 > beat/bass"),
+        QStringLiteral("&Playlist > Player 3"),
+        QStringLiteral("&Playlist > Player 3 > Melody"),
+        QStringLiteral("&Playlist > Player 3 > beat/effects"),
+        QStringLiteral("&Playlist > Player 3 > beat/bass"),
+        QStringLiteral("&Help"),
+        QStringLiteral("&Help > Quick Reference"),
+        QStringLiteral("&Help > Check For Updates"),
+        QStringLiteral("&Help > Provide Feedback"),
+        QStringLiteral("&Help > &About"),
+        QStringLiteral("-"), // on the menu bar itself, after the Help menu
+    };
+    QCOMPARE(describe(window->menuBar()->actions()), expected);
+    QCOMPARE(window->menuBar()->styleSheet(), QStringLiteral(" color:black;Background:url(pixmaps/menubackground.png) repeat-x;"));
+}
+
+void TestAppMainWindow::actions_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<QString>("statusTip");
+    QTest::addColumn<bool>("checkable");
+    QTest::addColumn<bool>("checked");
+
+    // The standard keys follow the platform; on Linux these are Ctrl+I, Ctrl+S and Ctrl+Q.
+    QTest::newRow("import") << "&File > &Import Samples..." << QKeySequence(QKeySequence::Italic) << "Open a folder containing samples" << false << false;
+    QTest::newRow("save") << "&File > &Save" << QKeySequence(QKeySequence::Save) << "Save the document to disk" << false << false;
+    QTest::newRow("exit") << "&File > E&xit" << QKeySequence(QKeySequence::Quit) << "Exit the application" << false << false;
+    QTest::newRow("about") << "&Help > &About" << QKeySequence() << "Show the application's About box" << false << false;
+    QTest::newRow("hip hop") << "&Playlist > Genre > &Hip Hop" << QKeySequence(QStringLiteral("Ctrl+H")) << "" << true << true;
+    QTest::newRow("techno") << "&Playlist > Genre > T&echno" << QKeySequence(QStringLiteral("Ctrl+T")) << "" << true << false;
+    QTest::newRow("custom") << "&Playlist > Genre > Cu&stom" << QKeySequence(QStringLiteral("Ctrl+M")) << "" << true << false;
+    QTest::newRow("bpm") << "&Edit > BPM Matching" << QKeySequence(QStringLiteral("Ctrl+B")) << "" << true << true;
+    const char *types[] = {"Melody", "beat/effects", "beat/bass"};
+    for (int player = 1; player <= 3; ++player) {
+        for (int t = 0; t < 3; ++t) {
+            QTest::addRow("player %d %s", player, types[t])
+                << QStringLiteral("&Playlist > Player %1 > %2").arg(player).arg(QLatin1String(types[t])) << QKeySequence() << ""
+                << true << (t == player - 1); // rows start as melody, beat/effects, beat/bass
+        }
+    }
+    QTest::newRow("library") << "&Edit > Sample Library" << QKeySequence(QStringLiteral("Ctrl+L")) << "" << false << false;
+    QTest::newRow("updates") << "&Help > Check For Updates" << QKeySequence() << "" << false << false;
+    QTest::newRow("feedback") << "&Help > Provide Feedback" << QKeySequence() << "" << false << false;
+    QTest::newRow("help") << "&Help > Quick Reference" << QKeySequence(QStringLiteral("F1")) << "" << false << false;
+}
+
+void TestAppMainWindow::actions()
+{
+    QFETCH(QString, path);
+    QFETCH(QKeySequence, keys);
+    QFETCH(QString, statusTip);
+    QFETCH(bool, checkable);
+    QFETCH(bool, checked);
+    QAction *action = entry(path);
+    QVERIFY(action);
+    QCOMPARE(action->shortcut(), keys);
+    QCOMPARE(action->statusTip(), statusTip);
+    QCOMPARE(action->isCheckable(), checkable);
+    QCOMPARE(action->isChecked(), checked);
+    QCOMPARE(action->parent(), window.get());
+}
+
+void TestAppMainWindow::choiceGroups()
+{
+    QAction *hipHop = entry(QStringLiteral("&Playlist > Genre > &Hip Hop"));
+    QAction *techno = entry(QStringLiteral("&Playlist > Genre > T&echno"));
+    QAction *custom = entry(QStringLiteral("&Playlist > Genre > Cu&stom"));
+    QVERIFY(hipHop->actionGroup() && hipHop->actionGroup()->isExclusive());
+    QCOMPARE(hipHop->actionGroup()->actions(), (QList<QAction *>{custom, hipHop, techno}));
+    techno->trigger();
+    QVERIFY(techno->isChecked() && !hipHop->isChecked() && !custom->isChecked());
+    techno->trigger(); // choosing it again keeps it
+    QVERIFY(techno->isChecked());
+
+    QAction *p2Melody = entry(QStringLiteral("&Playlist > Player 2 > Melody"));
+    QAction *p2Beat = entry(QStringLiteral("&Playlist > Player 2 > beat/effects"));
+    QAction *p1Melody = entry(QStringLiteral("&Playlist > Player 1 > Melody"));
+    p2Melody->trigger();
+    QVERIFY(p2Melody->isChecked() && !p2Beat->isChecked());
+    QVERIFY(p1Melody->isChecked()); // each player's group is its own
+}
+
+void TestAppMainWindow::genreAndTypeReachTheDeck()
+{
+    QTplayerCtl *deck = window->deckController();
+    entry(QStringLiteral("&Playlist > Genre > Cu&stom"))->trigger();
+    QCOMPARE(deck->library->genre(), Custom);
+    entry(QStringLiteral("&Playlist > Genre > T&echno"))->trigger();
+    QCOMPARE(deck->library->genre(), Techno);
+    entry(QStringLiteral("&Playlist > Genre > &Hip Hop"))->trigger();
+    QCOMPARE(deck->library->genre(), HipHop);
+
+    // A type choice applies from the row's next sample, not to the one it holds.
+    const QString held = deck->players[1]->currentTrack().file;
+    QVERIFY(held.contains(QLatin1String("/beats/")));
+    entry(QStringLiteral("&Playlist > Player 2 > Melody"))->trigger();
+    QCOMPARE(deck->players[1]->type(), int(Melody));
+    QCOMPARE(deck->players[1]->currentTrack().file, held);
+    deck->p2Next();
+    QVERIFY2(deck->players[1]->currentTrack().file.contains(QLatin1String("/melody/")), qPrintable(deck->players[1]->currentTrack().file));
+    entry(QStringLiteral("&Playlist > Player 3 > beat/effects"))->trigger();
+    QCOMPARE(deck->players[2]->type(), int(Beat));
+    entry(QStringLiteral("&Playlist > Player 1 > beat/bass"))->trigger();
+    QCOMPARE(deck->players[0]->type(), int(Bass));
+}
+
+void TestAppMainWindow::bpmMatchingTwiceStaysOn()
+{
+    QAction *bpm = entry(QStringLiteral("&Edit > BPM Matching"));
+    TempoCTRL *tempo = window->deckController()->tempoCtrl;
+    bpm->trigger();
+    QVERIFY(!bpm->isChecked() && !tempo->isMatching());
+    bpm->trigger();
+    QVERIFY(bpm->isChecked() && tempo->isMatching());
+}
+
+void TestAppMainWindow::statusTipReplacesGreeting()
+{
+    entry(QStringLiteral("&File > &Save"))->showStatusText(window.get());
+    QCOMPARE(window->statusBar()->currentMessage(), QStringLiteral("Save the document to disk"));
+}
+
+void TestAppMainWindow::eachQuickReferenceOpensAViewer()
+{
+    // help.html is looked up in the working directory, wherever the program lies.
+    QTemporaryDir cwd;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(cwd.path());
+    QFile page(cwd.path() + QStringLiteral("/help.html"));
+    QVERIFY(page.open(QIODevice::WriteOnly));
+    page.write("<html><body><p>Local help</p></body></html>");
+    page.close();
+
+    QAction *help = entry(QStringLiteral("&Help > Quick Reference"));
+    help->trigger();
+    TextEdit *first = window->newestHelpViewer();
+    help->trigger();
+    TextEdit *second = window->newestHelpViewer();
+    QDir::setCurrent(previous);
+
+    QVERIFY(first && second && first != second);
+    QVERIFY(first->isVisible() && second->isVisible());
+    QVERIFY(!first->parent() && first->isReadOnly());
+    QCOMPARE(second->toPlainText(), QStringLiteral("Local help"));
+    delete first;
+    delete second;
+}
+
+QTEST_MAIN(TestAppMainWindow)
+#include "tst_app_mainwindow.moc"
