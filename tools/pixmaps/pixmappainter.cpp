@@ -185,16 +185,17 @@ void PixmapPainter::drawMark(QPainter &p, const QRectF &disc)
 
 QImage PixmapPainter::menuBackground()
 {
-    // Light, so that the menu bar's black titles stay readable above the dark window.
-    QImage img = canvas(8, 32);
+    // Light, so that the menu bar's black titles stay readable above the dark window. The
+    // menus inherit the image too: below the bar's height it turns flat, so a long menu
+    // shows no band where a short image would end.
+    const int bar = 24;
+    QImage img = canvas(8, 240);
     QPainter p(&img);
-    QLinearGradient g(0, 0, 0, 32);
-    g.setColorAt(0.0, QColor(0xF4, 0xF6, 0xFA));
-    g.setColorAt(0.55, QColor(0xDD, 0xE2, 0xEA));
-    g.setColorAt(1.0, QColor(0xB9, 0xC1, 0xCE));
-    p.fillRect(img.rect(), g);
-    p.setPen(QColor(0xFF, 0xFF, 0xFF, 200));
-    p.drawLine(0, 0, 7, 0);
+    QLinearGradient g(0, 0, 0, bar);
+    g.setColorAt(0.0, QColor(0xF6, 0xF8, 0xFB));
+    g.setColorAt(1.0, QColor(0xE1, 0xE5, 0xEC));
+    p.fillRect(QRect(0, 0, 8, bar), g);
+    p.fillRect(QRect(0, bar, 8, img.height() - bar), QColor(0xE1, 0xE5, 0xEC));
     return img;
 }
 
