@@ -2,6 +2,7 @@
 #include <QtTest>
 
 #include <QActionGroup>
+#include <QDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -53,6 +54,7 @@ private slots:
     void bpmMatchingTwiceStaysOn();
     void statusTipReplacesGreeting();
     void eachQuickReferenceOpensAViewer();
+    void dialogsOpenAnewAndModeless();
 
 private:
     QAction *entry(const QString &path) const;
@@ -325,6 +327,43 @@ void TestAppMainWindow::eachQuickReferenceOpensAViewer()
     QCOMPARE(second->toPlainText(), QStringLiteral("Local help"));
     delete first;
     delete second;
+}
+
+void TestAppMainWindow::dialogsOpenAnewAndModeless()
+{
+    const auto open = [](const char *className) {
+        QList<QDialog *> found;
+        for (QWidget *w : QApplication::allWidgets()) {
+            if (w->isVisible() && w->inherits(className))
+                found << qobject_cast<QDialog *>(w);
+        }
+        return found;
+    };
+    QApplication::setActiveWindow(window.get());
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QTest::ignoreMessage(QtDebugMsg, "showing Dialog");
+    QTest::ignoreMessage(QtDebugMsg, "showing Dialog");
+    QTest::keyClick(window.get(), Qt::Key_I, Qt::ControlModifier);
+    entry(QStringLiteral("&File > &Import Samples..."))->trigger();
+    entry(QStringLiteral("&Edit > Sample Library"))->trigger();
+    entry(QStringLiteral("&Edit > Sample Library"))->trigger();
+    entry(QStringLiteral("&Help > Provide Feedback"))->trigger();
+
+    const QList<QDialog *> imports = open("ImportFolder");
+    QCOMPARE(imports.size(), 2);
+    const QList<QDialog *> managers = open("LibraryMgr");
+    QCOMPARE(managers.size(), 2);
+    const QList<QDialog *> forms = open("Feedback");
+    QCOMPARE(forms.size(), 1);
+    for (QDialog *d : imports) {
+        QCOMPARE(d->parentWidget(), window.get());
+        QVERIFY(!d->isModal());
+    }
+    for (QDialog *d : managers + forms) {
+        QVERIFY(!d->parentWidget());
+        QVERIFY(!d->isModal());
+        delete d;
+    }
 }
 
 QTEST_MAIN(TestAppMainWindow)
