@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
-#include <numeric>
 #include <vector>
 
 #include <sys/resource.h>
@@ -159,6 +158,19 @@ std::vector<qint64> clickEnds(const std::vector<qint16> &peaks)
     return ends;
 }
 
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double maximum(const std::vector<double> &values)
+{
+    return values.empty() ? 0 : *std::max_element(values.begin(), values.end());
+}
+
 void waitMs(int ms)
 {
     QTest::qWait(ms);
@@ -170,7 +182,7 @@ void print(const char *key, double value, int decimals)
     std::fflush(stdout);
 }
 
-// A sample that moves on by itself, twice over: how much of it was heard and how long the
+// A sample that moves on by itself, several times over: how much of it was heard and how long the
 // silence was before the next one started.
 struct TailResult {
     double heardRatio = 0;
@@ -191,7 +203,7 @@ TailResult measureTail(const QString &root, double seconds)
     if (!recorder.start())
         return {};
     row.player->play();
-    waitMs(int(seconds * 3 * 1000 + 600)); // three passes
+    waitMs(int(seconds * 5 * 1000 + 600)); // five passes
     row.player->stop();
     waitMs(200);
     const std::vector<qint16> peaks = recorder.stop();
@@ -213,9 +225,14 @@ TailResult measureTail(const QString &root, double seconds)
 
 struct RepeatResult {
     double firstGapMs = 0;
-    double loopGapMs = 0;   // worst seam once libvlc loops the sample itself
+    std::vector<double> loopGapsMs; // the seams once libvlc loops the sample itself
     double passRatio = 0;   // worst heard pass length / file length among the loop passes
     int loopSeams = 0;
+    // Repeat switched off mid-pass: the silence where the loop gives way to a single play of
+    // the rest of the pass, and how much of that pass was heard (1.0: nothing skipped or
+    // played twice).
+    double offHoleMs = -1;
+    double offPassRatio = 0;
 };
 
 RepeatResult measureRepeat(const QString &root)
@@ -233,13 +250,15 @@ RepeatResult measureRepeat(const QString &root)
     if (!recorder.start())
         return {};
     row.player->play();
-    waitMs(6300);
+    waitMs(9450);
+    row.player->toggleRepeat();
+    waitMs(2500);
     row.player->stop();
     waitMs(200);
     const std::vector<qint16> peaks = recorder.stop();
 
     const qint64 fileFrames = qint64(pcm.samples.size() / pcm.channels);
-    const std::vector<qint64> clicks = clickEnds(peaks);
+    std::vector<qint64> clicks = clickEnds(peaks);
     const std::vector<Segment> segments = audibleSegments(peaks);
 
     RepeatResult result;
@@ -251,12 +270,31 @@ RepeatResult measureRepeat(const QString &root)
                 return s.start - frame;
         return qint64(0);
     };
+    // The one silence that does not follow a click is where repeat was switched off.
+    const auto afterClick = [&](qint64 frame) {
+        return std::any_of(clicks.begin(), clicks.end(), [&](qint64 c) { return frame >= c && frame - c < kRate / 500; });
+    };
+    for (size_t i = 1; i < segments.size(); ++i) {
+        const qint64 holeStart = segments[i - 1].end;
+        if (afterClick(holeStart))
+            continue;
+        const auto next = std::find_if(clicks.begin(), clicks.end(), [&](qint64 c) { return c > holeStart; });
+        if (next == clicks.begin() || next == clicks.end())
+            break;
+        const qint64 passStart = *(next - 1) + silenceAfter(*(next - 1));
+        const qint64 hole = segments[i].start - holeStart;
+        result.offHoleMs = framesToMs(hole);
+        result.offPassRatio = double(*next - passStart - hole) / fileFrames;
+        clicks.erase(next - 1, clicks.end()); // the loop seams end where the loop did
+        break;
+    }
+
     if (clicks.size() < 3)
         return result;
     result.firstGapMs = framesToMs(silenceAfter(clicks[0]));
     for (size_t i = 1; i + 1 < clicks.size(); ++i) {
         const qint64 gap = silenceAfter(clicks[i]);
-        result.loopGapMs = std::max(result.loopGapMs, framesToMs(gap));
+        result.loopGapsMs.push_back(framesToMs(gap));
         ++result.loopSeams;
         const qint64 pass = clicks[i + 1] - clicks[i] - gap;
         result.passRatio = std::min(result.passRatio, double(pass) / fileFrames);
@@ -325,15 +363,18 @@ int main(int argc, char **argv)
         const QByteArray key = "tail_heard_ratio_" + QByteArray::number(int(seconds)) + "s";
         print(key.constData(), tail.heardRatio, 3);
         if (seconds == 1.0 && !tail.gapsMs.empty()) {
-            print("next_gap_ms", std::accumulate(tail.gapsMs.begin(), tail.gapsMs.end(), 0.0) / tail.gapsMs.size(), 1);
-            print("next_gap_ms_max", *std::max_element(tail.gapsMs.begin(), tail.gapsMs.end()), 1);
+            print("next_gap_ms", median(tail.gapsMs), 1);
+            print("next_gap_ms_max", maximum(tail.gapsMs), 1);
         }
     }
 
     const RepeatResult repeat = measureRepeat(root);
-    print("repeat_gap_ms", repeat.loopGapMs, 1);
+    print("repeat_gap_ms", median(repeat.loopGapsMs), 1);
+    print("repeat_gap_ms_max", maximum(repeat.loopGapsMs), 1);
     print("repeat_pass_heard_ratio", repeat.passRatio, 3);
     print("repeat_first_gap_ms", repeat.firstGapMs, 1);
+    print("repeat_off_hole_ms", repeat.offHoleMs, 1);
+    print("repeat_off_pass_heard_ratio", repeat.offPassRatio, 3);
 
     print("cpu_percent_3_rows", measureCpu(root), 2);
     Paths::setProgramDir(QString());
