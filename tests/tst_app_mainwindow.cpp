@@ -55,6 +55,7 @@ private slots:
     void statusTipReplacesGreeting();
     void eachQuickReferenceOpensAViewer();
     void dialogsOpenAnewAndModeless();
+    void exitCloses();
 
 private:
     QAction *entry(const QString &path) const;
@@ -364,6 +365,15 @@ void TestAppMainWindow::dialogsOpenAnewAndModeless()
         QVERIFY(!d->isModal());
         delete d;
     }
+}
+
+void TestAppMainWindow::exitCloses()
+{
+    QApplication::setActiveWindow(window.get());
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    const QKeyCombination quit = QKeySequence(QKeySequence::Quit)[0];
+    QTest::keyClick(window.get(), quit.key(), quit.keyboardModifiers());
+    QVERIFY(!window->isVisible());
 }
 
 QTEST_MAIN(TestAppMainWindow)
