@@ -34,17 +34,21 @@ void appendCapped(QList<TrackInfo> &history, const TrackInfo &entry)
 QString typeName(int sampleType)
 {
     switch (sampleType) {
-    case Melody: return QStringLiteral("Melody");
-    case Bass: return QStringLiteral("Beat/Bass");
-    case Beat: return QStringLiteral("Beat/Effects");
-    default: return QStringLiteral("unknown");
+    case Melody:
+        return QStringLiteral("Melody");
+    case Bass:
+        return QStringLiteral("Beat/Bass");
+    case Beat:
+        return QStringLiteral("Beat/Effects");
+    default:
+        return QStringLiteral("unknown");
     }
 }
 
 } // namespace
 
 Player::Player(int id, QAbstractSlider **positionSlider, QAbstractSlider **tempoSlider, Sampora **library,
-               QAbstractButton **playPauseBox, int sampleType)
+    QAbstractButton **playPauseBox, int sampleType)
     : QWidget(nullptr)
 {
     const QString includePath = QDir::toNativeSeparators(Paths::programDir() + QStringLiteral("/include"));
@@ -60,7 +64,7 @@ Player::Player(int id, QAbstractSlider **positionSlider, QAbstractSlider **tempo
     timer = new QTimer(this);
     disabled = false;
 
-    const QStringList arguments{QStringLiteral("-I"), includePath, QStringLiteral("--verbose=1")};
+    const QStringList arguments { QStringLiteral("-I"), includePath, QStringLiteral("--verbose=1") };
     vlc = std::make_unique<VlcPlayback>(arguments);
     qDebug() << "Creat VLC instance: with " << arguments.size() << " args";
 
@@ -84,7 +88,8 @@ Player::Player(int id, QAbstractSlider **positionSlider, QAbstractSlider **tempo
 
     // The poll alone would notice an ended sample up to a tick late, and that wait is heard
     // as silence before the next sample; libvlc's end notice brings the same check forward.
-    vlc->setEndNotice([this] { QMetaObject::invokeMethod(this, &Player::updateInterface, Qt::QueuedConnection); });
+    vlc->setEndNotice(
+        [this] { QMetaObject::invokeMethod(this, &Player::updateInterface, Qt::QueuedConnection); });
 
     connect(timer, &QTimer::timeout, this, &Player::updateInterface);
     connect(this->positionSlider, &QAbstractSlider::valueChanged, this, &Player::changePosition);
@@ -131,7 +136,8 @@ void Player::playFile(QString file)
     if (file.isEmpty()) {
         pause();
         positionSlider->setValue(0);
-        positionSlider->setToolTip(tr("No samples in the %1 library for this Genre").arg(typeName(sampleType)));
+        positionSlider->setToolTip(
+            tr("No samples in the %1 library for this Genre").arg(typeName(sampleType)));
         return;
     }
     positionSlider->setToolTip(tr("Playing: ") + file);
@@ -210,7 +216,8 @@ void Player::resume()
         // Repeat was switched off during a pause: the rest of this pass plays once more.
         vlc->load(track.file, false, vlc->timeMs());
         vlc->setRate(targetRate());
-    } else if (vlc->hasMedia() && !midSample && (vlc->loops() != loopWanted(track.file) || vlc->startsLate())) {
+    } else if (vlc->hasMedia() && !midSample
+        && (vlc->loops() != loopWanted(track.file) || vlc->startsLate())) {
         vlc->load(track.file, loopWanted(track.file));
         vlc->setRate(targetRate());
     }
@@ -250,7 +257,8 @@ void Player::toggleRepeat()
 {
     repeat = !repeat;
     const VlcPlayback::State state = vlc->state();
-    const bool running = state == VlcPlayback::Opening || state == VlcPlayback::Buffering || state == VlcPlayback::Playing;
+    const bool running
+        = state == VlcPlayback::Opening || state == VlcPlayback::Buffering || state == VlcPlayback::Playing;
     if (!repeat && playing && vlc->loops() && running) {
         // libvlc cannot be told to stop looping, so the rest of the current pass continues
         // from a media of its own that ends normally and lets the row move on.
@@ -286,6 +294,8 @@ void Player::updateInterface()
         vlc->timeMs(); // keeps the clock that a later switch out of the loop starts from
 
     const VlcPlayback::State state = vlc->state();
+    if (state == VlcPlayback::Playing && vlc->opened())
+        failures = 0;
     if (state != VlcPlayback::Ended && state != VlcPlayback::Error)
         return;
     if (!vlc->opened() || state == VlcPlayback::Error) {
@@ -310,8 +320,8 @@ bool Player::eventFilter(QObject *watched, QEvent *event)
     if (watched == positionSlider && event->type() == QEvent::MouseButtonRelease) {
         qDebug() << "event Filter";
         const auto *mouse = static_cast<QMouseEvent *>(event);
-        const int value = QStyle::sliderValueFromPosition(positionSlider->minimum(), positionSlider->maximum(),
-                                                          int(mouse->position().x()), positionSlider->width(), false);
+        const int value = QStyle::sliderValueFromPosition(positionSlider->minimum(),
+            positionSlider->maximum(), int(mouse->position().x()), positionSlider->width(), false);
         positionSlider->setValue(value);
     }
     return false;

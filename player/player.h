@@ -23,7 +23,7 @@ class Player : public QWidget {
 
 public:
     Player(int id, QAbstractSlider **positionSlider, QAbstractSlider **tempoSlider, Sampora **library,
-           QAbstractButton **playPauseBox, int sampleType);
+        QAbstractButton **playPauseBox, int sampleType);
     ~Player() override;
 
     void play();

@@ -17,7 +17,8 @@ constexpr const char *kLoopForever = ":input-repeat=65535";
 // libvlc updates its time about every 250-300 ms; beyond that the extrapolation stops.
 constexpr qint64 kMaxExtrapolationMs = 350;
 
-constexpr libvlc_event_type_t kEndEvents[] = {libvlc_MediaPlayerEndReached, libvlc_MediaPlayerEncounteredError};
+constexpr libvlc_event_type_t kEndEvents[]
+    = { libvlc_MediaPlayerEndReached, libvlc_MediaPlayerEncounteredError };
 
 void onEnd(const libvlc_event_t *, void *data)
 {
@@ -70,7 +71,8 @@ void VlcPlayback::load(const QString &file, bool loop, qint64 startMs)
     if (loop)
         libvlc_media_add_option(media, kLoopForever);
     if (startMs > 0)
-        libvlc_media_add_option(media, QByteArray(":start-time=" + QByteArray::number(startMs / 1000.0, 'f', 3)).constData());
+        libvlc_media_add_option(
+            media, QByteArray(":start-time=" + QByteArray::number(startMs / 1000.0, 'f', 3)).constData());
     libvlc_media_player_stop(m_player);
     libvlc_media_player_set_media(m_player, media);
     if (m_media)

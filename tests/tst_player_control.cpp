@@ -13,7 +13,7 @@ QList<PlayerRig::Sample> longSamples(int count)
 {
     QList<PlayerRig::Sample> samples;
     for (int i = 0; i < count; ++i)
-        samples.append({QStringLiteral("loop%1_%2.wav").arg(QChar(u'a' + i)).arg(80 + i), 20.0});
+        samples.append({ QStringLiteral("loop%1_%2.wav").arg(QChar(u'a' + i)).arg(80 + i), 20.0 });
     return samples;
 }
 
@@ -45,13 +45,14 @@ private slots:
 
 void TestPlayerControl::constructionLoadsWithoutPlaying()
 {
-    PlayerRig rig({{QStringLiteral("only_95.wav"), 20.0}});
+    PlayerRig rig({ { QStringLiteral("only_95.wav"), 20.0 } });
     Player &player = *rig.player;
     QCOMPARE(player.currentTrack().file, rig.path(QStringLiteral("only_95.wav")));
     QCOMPARE(player.bpm(), 95);
     QCOMPARE(player.currentTrack().bpm, 95);
     QCOMPARE(player.currentTrack().baseBpm, 95);
-    QCOMPARE(rig.positionSlider.toolTip(), QStringLiteral("Playing: ") + rig.path(QStringLiteral("only_95.wav")));
+    QCOMPARE(
+        rig.positionSlider.toolTip(), QStringLiteral("Playing: ") + rig.path(QStringLiteral("only_95.wav")));
     QVERIFY(player.playback().hasMedia());
     QVERIFY(!player.isPlaying());
     QTest::qWait(300);
@@ -59,7 +60,7 @@ void TestPlayerControl::constructionLoadsWithoutPlaying()
     QVERIFY(rig.events.isEmpty());
 
     // Drawn at construction, a sample without a BPM counts as 1 everywhere.
-    PlayerRig plain({{QStringLiteral("hit.wav"), 20.0}});
+    PlayerRig plain({ { QStringLiteral("hit.wav"), 20.0 } });
     QCOMPARE(plain.player->bpm(), 1);
     QCOMPARE(plain.player->currentTrack().bpm, 1);
     QCOMPARE(plain.player->currentTrack().baseBpm, 1);
@@ -74,18 +75,18 @@ void TestPlayerControl::previousAndNextWalkTheHistory()
     const QString s2 = player.currentTrack().file;
     player.next();
     const QString s3 = player.currentTrack().file;
-    QCOMPARE(files(player.pastTracks()), QStringList({s1, s2}));
+    QCOMPARE(files(player.pastTracks()), QStringList({ s1, s2 }));
     QVERIFY(player.isPlaying());
 
     player.previous();
     QCOMPARE(player.currentTrack().file, s2);
-    QCOMPARE(files(player.pastTracks()), QStringList({s1}));
-    QCOMPARE(files(player.forwardTracks()), QStringList({s3}));
+    QCOMPARE(files(player.pastTracks()), QStringList({ s1 }));
+    QCOMPARE(files(player.forwardTracks()), QStringList({ s3 }));
 
     player.previous();
     QCOMPARE(player.currentTrack().file, s1);
     QVERIFY(player.pastTracks().isEmpty());
-    QCOMPARE(files(player.forwardTracks()), QStringList({s3, s2}));
+    QCOMPARE(files(player.forwardTracks()), QStringList({ s3, s2 }));
 
     // Nothing behind: nothing happens, not even a pause.
     rig.events.clear();
@@ -100,7 +101,7 @@ void TestPlayerControl::previousAndNextWalkTheHistory()
     QCOMPARE(player.currentTrack().file, s3);
     QVERIFY(player.forwardTracks().isEmpty());
     player.next();
-    QCOMPARE(files(player.pastTracks()), QStringList({s1, s2, s3}));
+    QCOMPARE(files(player.pastTracks()), QStringList({ s1, s2, s3 }));
 
     // Coming back, a sample brings its recorded BPM along; libvlc plays what the row shows.
     player.previous();
@@ -135,7 +136,7 @@ void TestPlayerControl::heldRowStaysSilentUntilReleased()
     PlayerRig rig(longSamples(3));
     Player &player = *rig.player;
     rig.holdBox.setChecked(true);
-    QCOMPARE(rig.events, QStringList({QStringLiteral("Stopped(0)")}));
+    QCOMPARE(rig.events, QStringList({ QStringLiteral("Stopped(0)") }));
 
     rig.events.clear();
     player.play();
@@ -146,17 +147,17 @@ void TestPlayerControl::heldRowStaysSilentUntilReleased()
     // next() on a held row starts the new sample audibly but does not announce it as playing.
     player.next();
     QTRY_COMPARE_WITH_TIMEOUT(player.playback().state(), VlcPlayback::Playing, 2000);
-    QCOMPARE(rig.events, QStringList({QStringLiteral("NewBPM")}));
+    QCOMPARE(rig.events, QStringList({ QStringLiteral("NewBPM") }));
 
     rig.events.clear();
     rig.holdBox.setChecked(false);
-    QCOMPARE(rig.events, QStringList({QStringLiteral("Playing(0)")}));
+    QCOMPARE(rig.events, QStringList({ QStringLiteral("Playing(0)") }));
     QVERIFY(player.isPlaying());
 }
 
 void TestPlayerControl::disabledRowIgnoresPlayAndThrowsOnTrackInfo()
 {
-    PlayerRig rig({{QStringLiteral("short_90.wav"), 0.4}, {QStringLiteral("other_100.wav"), 0.4}});
+    PlayerRig rig({ { QStringLiteral("short_90.wav"), 0.4 }, { QStringLiteral("other_100.wav"), 0.4 } });
     Player &player = *rig.player;
     QCOMPARE(player.trackInfo().file, player.currentTrack().file);
 
@@ -174,12 +175,12 @@ void TestPlayerControl::disabledRowIgnoresPlayAndThrowsOnTrackInfo()
     }
 
     player.pause();
-    QCOMPARE(rig.events, QStringList({QStringLiteral("Stopped(0)")}));
+    QCOMPARE(rig.events, QStringList({ QStringLiteral("Stopped(0)") }));
 
     // A hidden row that is sent on plays its new sample once and does not move on by itself.
     rig.events.clear();
     player.next();
-    QCOMPARE(rig.events, QStringList({QStringLiteral("NewBPM")}));
+    QCOMPARE(rig.events, QStringList({ QStringLiteral("NewBPM") }));
     QTRY_COMPARE_WITH_TIMEOUT(player.playback().state(), VlcPlayback::Ended, 3000);
     QTest::qWait(300);
     QCOMPARE(player.pastTracks().size(), 1);
@@ -198,18 +199,29 @@ void TestPlayerControl::playRates_data()
     QTest::addColumn<int>("baseBpm");
     QTest::addColumn<bool>("newBpm");
 
-    QTest::newRow("90 BPM") << "beat_90.wav" << 0 << QList<float>{} << 1.0f << 1.0f << 90 << 90 << 90 << true;
-    QTest::newRow("slider +5") << "beat_90.wav" << 5 << QList<float>{} << 1.05f << 1.0f << 90 << 94 << 90 << true;
-    QTest::newRow("slider -16") << "beat_90.wav" << -16 << QList<float>{} << 0.84f << 1.0f << 90 << 75 << 90 << true;
-    QTest::newRow("slider -7, exact integer BPM") << "beat_100.wav" << -7 << QList<float>{} << 0.93f << 1.0f << 100 << 93 << 100 << true;
-    QTest::newRow("controller +0.1") << "beat_90.wav" << 0 << QList<float>{0.1f} << 1.1f << 1.1f << 99 << 90 << 90 << true;
-    QTest::newRow("controller twice, not compounded") << "beat_90.wav" << 0 << QList<float>{0.1f, 0.1f} << 1.2f << 1.2f << 108 << 90 << 90 << true;
-    QTest::newRow("controller down to 0.9") << "beat_100.wav" << 0 << QList<float>{-0.1f} << 0.9f << 0.9f << 90 << 100 << 100 << true;
-    QTest::newRow("controller and slider") << "beat_90.wav" << 5 << QList<float>{0.1f} << 1.15f << 1.1f << 99 << 94 << 90 << true;
-    QTest::newRow("below 0.5 restarts from 1.0") << "beat_90.wav" << 0 << QList<float>{-0.7f, 0.1f} << 1.1f << 1.1f << 99 << 90 << 90 << true;
-    QTest::newRow("no BPM") << "hit.wav" << 0 << QList<float>{} << 1.0f << 1.0f << 1 << -1 << -1 << false;
-    QTest::newRow("no BPM ignores the slider") << "hit.wav" << 8 << QList<float>{} << 1.0f << 1.0f << 1 << -1 << -1 << false;
-    QTest::newRow("no BPM ignores the controller") << "hit.wav" << 8 << QList<float>{0.2f} << 1.0f << 1.2f << 1 << -1 << -1 << false;
+    QTest::newRow("90 BPM") << "beat_90.wav" << 0 << QList<float> {} << 1.0f << 1.0f << 90 << 90 << 90
+                            << true;
+    QTest::newRow("slider +5") << "beat_90.wav" << 5 << QList<float> {} << 1.05f << 1.0f << 90 << 94 << 90
+                               << true;
+    QTest::newRow("slider -16") << "beat_90.wav" << -16 << QList<float> {} << 0.84f << 1.0f << 90 << 75 << 90
+                                << true;
+    QTest::newRow("slider -7, exact integer BPM")
+        << "beat_100.wav" << -7 << QList<float> {} << 0.93f << 1.0f << 100 << 93 << 100 << true;
+    QTest::newRow("controller +0.1") << "beat_90.wav" << 0 << QList<float> { 0.1f } << 1.1f << 1.1f << 99
+                                     << 90 << 90 << true;
+    QTest::newRow("controller twice, not compounded")
+        << "beat_90.wav" << 0 << QList<float> { 0.1f, 0.1f } << 1.2f << 1.2f << 108 << 90 << 90 << true;
+    QTest::newRow("controller down to 0.9")
+        << "beat_100.wav" << 0 << QList<float> { -0.1f } << 0.9f << 0.9f << 90 << 100 << 100 << true;
+    QTest::newRow("controller and slider")
+        << "beat_90.wav" << 5 << QList<float> { 0.1f } << 1.15f << 1.1f << 99 << 94 << 90 << true;
+    QTest::newRow("below 0.5 restarts from 1.0")
+        << "beat_90.wav" << 0 << QList<float> { -0.7f, 0.1f } << 1.1f << 1.1f << 99 << 90 << 90 << true;
+    QTest::newRow("no BPM") << "hit.wav" << 0 << QList<float> {} << 1.0f << 1.0f << 1 << -1 << -1 << false;
+    QTest::newRow("no BPM ignores the slider")
+        << "hit.wav" << 8 << QList<float> {} << 1.0f << 1.0f << 1 << -1 << -1 << false;
+    QTest::newRow("no BPM ignores the controller")
+        << "hit.wav" << 8 << QList<float> { 0.2f } << 1.0f << 1.2f << 1 << -1 << -1 << false;
 }
 
 void TestPlayerControl::playRates()
@@ -224,7 +236,7 @@ void TestPlayerControl::playRates()
     QFETCH(int, baseBpm);
     QFETCH(bool, newBpm);
 
-    PlayerRig rig({{name, 20.0}});
+    PlayerRig rig({ { name, 20.0 } });
     Player &player = *rig.player;
     rig.tempoSlider.setValue(slider);
     rig.events.clear();
@@ -237,22 +249,24 @@ void TestPlayerControl::playRates()
     QCOMPARE(player.currentTrack().bpm, trackBpm);
     QCOMPARE(player.currentTrack().baseBpm, baseBpm);
     QCOMPARE(player.bpm(), currentBpm);
-    QVERIFY2(qAbs(player.currentTrack().rate - trackRate) < 1e-4f, qPrintable(QString::number(player.currentTrack().rate)));
-    QVERIFY2(qAbs(player.playbackRate() - libvlcRate) < 1e-4f, qPrintable(QString::number(player.playbackRate())));
+    QVERIFY2(qAbs(player.currentTrack().rate - trackRate) < 1e-4f,
+        qPrintable(QString::number(player.currentTrack().rate)));
+    QVERIFY2(
+        qAbs(player.playbackRate() - libvlcRate) < 1e-4f, qPrintable(QString::number(player.playbackRate())));
     QTRY_COMPARE_WITH_TIMEOUT(player.playback().state(), VlcPlayback::Playing, 2000);
     QVERIFY(qAbs(player.playbackRate() - libvlcRate) < 1e-4f);
 }
 
 void TestPlayerControl::tempoSliderStepsPauseAndResume()
 {
-    PlayerRig rig({{QStringLiteral("beat_90.wav"), 20.0}});
+    PlayerRig rig({ { QStringLiteral("beat_90.wav"), 20.0 } });
     Player &player = *rig.player;
     player.play();
     player.adjustRate(0.1f);
     rig.events.clear();
 
     rig.tempoSlider.setValue(3);
-    QCOMPARE(rig.events, QStringList({QStringLiteral("Stopped(0)"), QStringLiteral("Playing(0)")}));
+    QCOMPARE(rig.events, QStringList({ QStringLiteral("Stopped(0)"), QStringLiteral("Playing(0)") }));
     QVERIFY(qAbs(player.playbackRate() - 1.13f) < 1e-4f);
     rig.tempoSlider.setValue(-2);
     QVERIFY(qAbs(player.playbackRate() - 1.08f) < 1e-4f);
@@ -268,13 +282,15 @@ void TestPlayerControl::tempoSliderStepsPauseAndResume()
     // Signal order when the row starts a sample with a BPM, and when it comes back to one.
     rig.events.clear();
     player.next();
-    QCOMPARE(rig.events, QStringList({QStringLiteral("NewBPM"), QStringLiteral("Playing(0)")}));
+    QCOMPARE(rig.events, QStringList({ QStringLiteral("NewBPM"), QStringLiteral("Playing(0)") }));
     rig.events.clear();
     player.previous();
-    QCOMPARE(rig.events, QStringList({QStringLiteral("Stopped(0)"), QStringLiteral("NewBPM"), QStringLiteral("Playing(0)")}));
+    QCOMPARE(rig.events,
+        QStringList(
+            { QStringLiteral("Stopped(0)"), QStringLiteral("NewBPM"), QStringLiteral("Playing(0)") }));
     rig.events.clear();
     player.play();
-    QCOMPARE(rig.events, QStringList({QStringLiteral("Playing(0)")}));
+    QCOMPARE(rig.events, QStringList({ QStringLiteral("Playing(0)") }));
 }
 
 void TestPlayerControl::noSamplesForTheGenre_data()
@@ -293,7 +309,7 @@ void TestPlayerControl::noSamplesForTheGenre()
     QFETCH(QString, tip);
 
     // The folder holds samples of another type only.
-    PlayerRig rig({{QStringLiteral("x_90.wav"), 20.0}}, type == Bass ? Melody : Bass);
+    PlayerRig rig({ { QStringLiteral("x_90.wav"), 20.0 } }, type == Bass ? Melody : Bass);
     Player &player = *rig.player;
     player.setSampleType(type);
     player.play();
@@ -302,11 +318,11 @@ void TestPlayerControl::noSamplesForTheGenre()
 
     player.next();
     QCOMPARE(rig.positionSlider.toolTip(), tip);
-    QCOMPARE(rig.events, QStringList({QStringLiteral("Stopped(0)")}));
+    QCOMPARE(rig.events, QStringList({ QStringLiteral("Stopped(0)") }));
     QVERIFY(!player.isPlaying());
     QCOMPARE(player.currentTrack().file, kept.file);
     // The kept sample is filed once more, as the row had moved on.
-    QCOMPARE(files(player.pastTracks()), QStringList({kept.file}));
+    QCOMPARE(files(player.pastTracks()), QStringList({ kept.file }));
 }
 
 QTEST_MAIN(TestPlayerControl)

@@ -28,11 +28,14 @@
 namespace {
 
 constexpr int kRate = 44100;
-constexpr int kSilenceLevel = 328;    // 1 % of full scale
-constexpr int kClickLevel = 19660;    // 60 %: only the end click is this loud
-constexpr int kMinSilenceFrames = 5;  // shorter quiet runs are zero crossings
+constexpr int kSilenceLevel = 328; // 1 % of full scale
+constexpr int kClickLevel = 19660; // 60 %: only the end click is this loud
+constexpr int kMinSilenceFrames = 5; // shorter quiet runs are zero crossings
 
-double framesToMs(qint64 frames) { return frames * 1000.0 / kRate; }
+double framesToMs(qint64 frames)
+{
+    return frames * 1000.0 / kRate;
+}
 
 // A program directory with one folder of samples for the given type.
 class Scene {
@@ -57,7 +60,7 @@ public:
         QFile config(Paths::configPath());
         if (config.open(QIODevice::WriteOnly | QIODevice::Append))
             config.write(QByteArray("<sampora><imported_folder path=\"samples\" ") + typeFlags
-                         + " hipHop=\"1\" techno=\"0\" custom=\"0\"/></sampora>\n");
+                + " hipHop=\"1\" techno=\"0\" custom=\"0\"/></sampora>\n");
     }
 
 private:
@@ -77,8 +80,8 @@ public:
         player->changeVolume(100);
     }
 
-    QSlider position{Qt::Horizontal};
-    QSlider tempo{Qt::Horizontal};
+    QSlider position { Qt::Horizontal };
+    QSlider tempo { Qt::Horizontal };
     QCheckBox hold;
     std::unique_ptr<Player> player;
 };
@@ -90,9 +93,10 @@ class Recorder {
 public:
     bool start()
     {
-        m_parec.start(QStringLiteral("parec"), {QStringLiteral("-d"), QStringLiteral("ci_sink.monitor"), QStringLiteral("--raw"),
-                                                QStringLiteral("--format=s16le"), QStringLiteral("--rate=44100"),
-                                                QStringLiteral("--channels=2"), QStringLiteral("--latency-msec=2")});
+        m_parec.start(QStringLiteral("parec"),
+            { QStringLiteral("-d"), QStringLiteral("ci_sink.monitor"), QStringLiteral("--raw"),
+                QStringLiteral("--format=s16le"), QStringLiteral("--rate=44100"),
+                QStringLiteral("--channels=2"), QStringLiteral("--latency-msec=2") });
         if (!m_parec.waitForStarted(3000))
             return false;
         QTest::qWait(400); // the stream is connected and recording silence
@@ -133,7 +137,7 @@ std::vector<Segment> audibleSegments(const std::vector<qint16> &peaks)
             continue;
         }
         if (quiet >= kMinSilenceFrames || segments.empty())
-            segments.push_back({i, i + 1});
+            segments.push_back({ i, i + 1 });
         else
             segments.back().end = i + 1;
         quiet = 0;
@@ -226,7 +230,7 @@ TailResult measureTail(const QString &root, double seconds)
 struct RepeatResult {
     double firstGapMs = 0;
     std::vector<double> loopGapsMs; // the seams once libvlc loops the sample itself
-    double passRatio = 0;   // worst heard pass length / file length among the loop passes
+    double passRatio = 0; // worst heard pass length / file length among the loop passes
     int loopSeams = 0;
     // Repeat switched off mid-pass: the silence where the loop gives way to a single play of
     // the rest of the pass, and how much of that pass was heard (1.0: nothing skipped or
@@ -272,7 +276,8 @@ RepeatResult measureRepeat(const QString &root)
     };
     // The one silence that does not follow a click is where repeat was switched off.
     const auto afterClick = [&](qint64 frame) {
-        return std::any_of(clicks.begin(), clicks.end(), [&](qint64 c) { return frame >= c && frame - c < kRate / 500; });
+        return std::any_of(
+            clicks.begin(), clicks.end(), [&](qint64 c) { return frame >= c && frame - c < kRate / 500; });
     };
     for (size_t i = 1; i < segments.size(); ++i) {
         const qint64 holeStart = segments[i - 1].end;
@@ -318,10 +323,10 @@ double measureCpu(const QString &root)
     waitMs(1500);
 
     auto cpuMs = [] {
-        rusage usage{};
+        rusage usage {};
         getrusage(RUSAGE_SELF, &usage);
         return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0
-               + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+            + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
     };
     const double cpuBefore = cpuMs();
     QElapsedTimer wall;
@@ -338,7 +343,7 @@ bool audioServerAnswers()
     if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
         return false;
     QProcess pactl;
-    pactl.start(QStringLiteral("pactl"), {QStringLiteral("info")});
+    pactl.start(QStringLiteral("pactl"), { QStringLiteral("info") });
     return pactl.waitForFinished(3000) && pactl.exitCode() == 0;
 }
 
@@ -358,7 +363,7 @@ int main(int argc, char **argv)
     // The players' debug lines would drown the figures.
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
 
-    for (double seconds : {1.0, 4.0}) {
+    for (double seconds : { 1.0, 4.0 }) {
         const TailResult tail = measureTail(root, seconds);
         const QByteArray key = "tail_heard_ratio_" + QByteArray::number(int(seconds)) + "s";
         print(key.constData(), tail.heardRatio, 3);
