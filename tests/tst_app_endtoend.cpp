@@ -190,7 +190,7 @@ void TestAppEndToEnd::press(const QKeySequence &keys)
     QVERIFY(!keys.isEmpty());
     // Shortcuts reach the active window only; a dialog may have taken that over.
     QApplication::setActiveWindow(window.get());
-    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QTRY_COMPARE(QApplication::activeWindow(), window.get());
     const QKeyCombination combination = keys[0];
     QTest::keyClick(window.get(), combination.key(), combination.keyboardModifiers());
 }
@@ -201,7 +201,7 @@ void TestAppEndToEnd::wholeSession()
     window = std::make_unique<MainWindow>();
     window->show();
     QApplication::setActiveWindow(window.get());
-    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QTRY_COMPARE(QApplication::activeWindow(), window.get());
     QCOMPARE(window->windowTitle(), QStringLiteral("Sampora: Beta 0.2"));
     QTRY_COMPARE_WITH_TIMEOUT(http->manifestRequests, 1, 5000);
     QTest::qWait(100);

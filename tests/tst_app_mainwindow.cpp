@@ -341,7 +341,7 @@ void TestAppMainWindow::dialogsOpenAnewAndModeless()
         return found;
     };
     QApplication::setActiveWindow(window.get());
-    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QTRY_COMPARE(QApplication::activeWindow(), window.get());
     QTest::ignoreMessage(QtDebugMsg, "showing Dialog");
     QTest::ignoreMessage(QtDebugMsg, "showing Dialog");
     QTest::keyClick(window.get(), Qt::Key_I, Qt::ControlModifier);
@@ -376,7 +376,7 @@ void TestAppMainWindow::exitCloses()
         entry(QStringLiteral("&File > E&xit"))->trigger();
     } else {
         QApplication::setActiveWindow(window.get());
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QTRY_COMPARE(QApplication::activeWindow(), window.get());
         QTest::keyClick(window.get(), quit[0].key(), quit[0].keyboardModifiers());
     }
     QVERIFY(!window->isVisible());
