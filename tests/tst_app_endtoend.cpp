@@ -219,6 +219,8 @@ void TestAppEndToEnd::wholeSession()
     QVERIFY(deck->playing);
     for (Player *p : deck->players)
         QTRY_VERIFY(p->isPlaying());
+    // libvlc really plays: the row's position slider moves on.
+    QTRY_VERIFY_WITH_TIMEOUT(deck->musicSlider->value() > deck->musicSlider->minimum(), 5000);
 
     // Next on row 2: the row moves on to another beat, the one before goes to its history.
     const qsizetype pastBefore = deck->players[1]->pastTracks().size();
