@@ -130,6 +130,19 @@ void TestAppMainWindow::frame()
     QCOMPARE(layout->contentsMargins(), QMargins(5, 5, 5, 5));
     QCOMPARE(layout->itemAt(0)->widget()->styleSheet(), QStringLiteral("background:url(pixmaps/applogo.png) no-repeat;"));
     QCOMPARE(layout->itemAt(1)->widget(), window->deckController());
+
+    // Slots are reachable by name (nothing connects the window-size pair), in this order.
+    const QMetaObject *meta = window->metaObject();
+    QStringList names;
+    for (int i = meta->methodOffset(); i < meta->methodCount(); ++i)
+        names << QString::fromLatin1(meta->method(i).methodSignature());
+    QCOMPARE(names.join(QLatin1Char(' ')),
+             QStringLiteral("import() save() about() hipHop() techno() custom() toggleBPM() "
+                            "player1Melody() player1Beat() player1Bass() player2Melody() player2Beat() player2Bass() "
+                            "player3Melody() player3Beat() player3Bass() editLibrary() checkForUpdates() getFeedback() "
+                            "displayHelp() addWindowSize() deleteWindowSize()"));
+    QCOMPARE(meta->method(meta->indexOfSlot("addWindowSize()")).access(), QMetaMethod::Public);
+    QCOMPARE(meta->method(meta->indexOfSlot("displayHelp()")).access(), QMetaMethod::Private);
 }
 
 void TestAppMainWindow::windowSizeSteps_data()
