@@ -209,6 +209,13 @@ void TestPlayerPlayback::stopRewinds()
     player.play();
     QTRY_VERIFY_WITH_TIMEOUT(rig.positionSlider.value() >= 5, 3000);
 
+    // play() on a playing row announces it again but does not restart the sample.
+    const float reached = player.playback().position();
+    player.play();
+    QCOMPARE(rig.events.last(), QStringLiteral("Playing(0)"));
+    QTest::qWait(100);
+    QVERIFY(player.playback().position() >= reached);
+
     QSignalSpy moved(&rig.positionSlider, &QAbstractSlider::valueChanged);
     player.stop();
     QCOMPARE(rig.positionSlider.value(), 0);
