@@ -103,6 +103,25 @@ int main(int argc, char *argv[])
     ok &= viewer->grab().save(out + QStringLiteral("/helpviewer.png"));
     viewer->close();
 
+    // The import dialog is the window's child and so wears the window's dark style.
+    QMetaObject::invokeMethod(&window, "import");
+    settle(800);
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && w->inherits("ImportFolder")) {
+            ok &= w->grab().save(out + QStringLiteral("/importfolder.png"));
+            w->close();
+        }
+    }
+
+    // The About box is modal: grab it from inside its own event loop.
+    QTimer::singleShot(800, [&] {
+        if (QWidget *box = QApplication::activeModalWidget()) {
+            ok &= box->grab().save(out + QStringLiteral("/about.png"));
+            box->close();
+        }
+    });
+    QMetaObject::invokeMethod(&window, "about");
+
     QMetaObject::invokeMethod(&window, "editLibrary");
     settle(800);
     for (QWidget *w : QApplication::topLevelWidgets()) {
