@@ -73,6 +73,11 @@ void UpdateCheck::downloadPrompt()
     if (answer == QMessageBox::Yes) {
         downloader = new FileDownloader(downloadUrl, this, kMaxInstallerBytes);
         connect(downloader, &FileDownloader::downloaded, this, &UpdateCheck::install);
+        // The user is waiting for the installer now: a failed download must not pass in silence.
+        connect(downloader, &FileDownloader::noConnection, this, [] {
+            UserPrompt::show({ QMessageBox::Warning, tr("Update"),
+                tr("The update could not be downloaded. Please try again later."), QMessageBox::Ok });
+        });
     } else if (answer == QMessageBox::No) {
         UserPrompt::inform(tr("Declined"), tr("The update will NOT download"));
     }

@@ -297,10 +297,11 @@ void TestOnlineUpdate::installerFailures_data()
     QTest::addColumn<QString>("shown"); // beginning of the text shown after the prompt, if any
     QTest::addColumn<bool>("launched");
 
-    // A failed download stays quiet; a failure after the user agreed and the bytes are here is told.
-    QTest::newRow("installer 404") << "404" << QString() << false;
-    QTest::newRow("installer cut off") << "cutoff" << QString() << false;
-    QTest::newRow("no download_location") << "nolocation" << QString() << false;
+    // Once the user has agreed, every failure is told and nothing is started.
+    const QString notDownloaded = QStringLiteral("Update|The update could not be downloaded");
+    QTest::newRow("installer 404") << "404" << notDownloaded << false;
+    QTest::newRow("installer cut off") << "cutoff" << notDownloaded << false;
+    QTest::newRow("no download_location") << "nolocation" << notDownloaded << false;
     QTest::newRow("cannot save") << "nosave" << QStringLiteral("Update|The update could not be saved") << false;
     QTest::newRow("cannot start") << "nostart" << QStringLiteral("Update|The update installer could not be started")
                                   << true;
