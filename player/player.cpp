@@ -84,7 +84,7 @@ Player::Player(int id, QAbstractSlider **positionSlider, QAbstractSlider **tempo
     track.rate = 1.0f;
 
     if (!track.file.isEmpty())
-        vlc->load(track.file, repeat);
+        vlc->load(track.file);
 
     // The poll alone would notice an ended sample up to a tick late, and that wait is heard
     // as silence before the next sample; libvlc's end notice brings the same check forward.
@@ -113,11 +113,6 @@ int Player::playbackVolume() const
 float Player::sliderOffset() const
 {
     return tempoSlider->value() / 100.0f;
-}
-
-bool Player::loopWanted(const QString &file) const
-{
-    return repeat && file == provenFile;
 }
 
 bool Player::hasBpm() const
@@ -153,9 +148,7 @@ void Player::playFile(QString file)
         currentBpm = 1;
         track.rate = 1.0f;
     }
-    // A file is looped by libvlc only once it has played through: libvlc loops a broken
-    // file internally, at full speed, without ever reporting its end.
-    vlc->load(file, loopWanted(file));
+    vlc->load(file);
     // The rate goes in before the start so that the sample never plays a moment too fast.
     setRate(targetRate());
     playing = true;
@@ -203,25 +196,9 @@ void Player::play()
     if (playPauseBox->isChecked())
         return;
     if (!playing)
-        resume();
+        vlc->play();
     playing = true;
     emit Playing(id);
-}
-
-void Player::resume()
-{
-    const VlcPlayback::State state = vlc->state();
-    const bool midSample = state == VlcPlayback::Paused || state == VlcPlayback::Playing;
-    if (vlc->hasMedia() && vlc->loops() && !repeat && midSample) {
-        // Repeat was switched off during a pause: the rest of this pass plays once more.
-        vlc->load(track.file, false, vlc->timeMs());
-        vlc->setRate(targetRate());
-    } else if (vlc->hasMedia() && !midSample
-        && (vlc->loops() != loopWanted(track.file) || vlc->startsLate())) {
-        vlc->load(track.file, loopWanted(track.file));
-        vlc->setRate(targetRate());
-    }
-    vlc->play();
 }
 
 void Player::pause()
@@ -256,16 +233,6 @@ void Player::playPauseToggle()
 void Player::toggleRepeat()
 {
     repeat = !repeat;
-    const VlcPlayback::State state = vlc->state();
-    const bool running
-        = state == VlcPlayback::Opening || state == VlcPlayback::Buffering || state == VlcPlayback::Playing;
-    if (!repeat && playing && vlc->loops() && running) {
-        // libvlc cannot be told to stop looping, so the rest of the current pass continues
-        // from a media of its own that ends normally and lets the row move on.
-        vlc->load(track.file, false, vlc->timeMs());
-        vlc->setRate(targetRate());
-        vlc->play();
-    }
 }
 
 void Player::setSampleType(int t)
@@ -290,8 +257,6 @@ void Player::updateInterface()
         positionSlider->setValue(int(vlc->position() * 100));
     }
     vlc->applyVolume();
-    if (vlc->loops())
-        vlc->timeMs(); // keeps the clock that a later switch out of the loop starts from
 
     const VlcPlayback::State state = vlc->state();
     if (state == VlcPlayback::Playing && vlc->opened())
@@ -303,8 +268,14 @@ void Player::updateInterface()
         return;
     }
     failures = 0;
-    provenFile = track.file;
     qDebug() << "STOP STATE:" << id << int(state);
+    if (repeat) {
+        // The loop goes round quietly: the sample keeps its rate and its place in the tempo
+        // matching. Starting it over through next() would reset its rate to 1.0 and have
+        // the tempo controller bend the other rows again at every pass, so they would drift.
+        vlc->restart();
+        return;
+    }
     next();
 }
 

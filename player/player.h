@@ -79,9 +79,7 @@ private:
     void setRate(float r);
     float sliderOffset() const;
     bool hasBpm() const;
-    bool loopWanted(const QString &file) const;
     float targetRate() const;
-    void resume();
     void advance();
     void sampleFailed();
     static QString failureReason(const QString &file);
@@ -104,6 +102,4 @@ private:
 
     // Consecutive samples that ended without having played (missing, empty, undecodable).
     int failures = 0;
-    // The last sample that played to its end; only such a sample is looped by libvlc.
-    QString provenFile;
 };

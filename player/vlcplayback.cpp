@@ -1,6 +1,5 @@
 #include "player/vlcplayback.h"
 
-#include <algorithm>
 #include <vector>
 
 #include <QByteArray>
@@ -10,12 +9,8 @@
 namespace {
 
 // libvlc's default file caching (1000 ms) lets samples of a second or less end before
-// their audio reaches the output; 50 ms plays them whole and loops them cleanly.
+// their audio reaches the output; 50 ms plays them whole and starts the next one sooner.
 constexpr const char *kFileCaching = ":file-caching=50";
-// A loop plays until it is replaced; libvlc counts the passes itself.
-constexpr const char *kLoopForever = ":input-repeat=65535";
-// libvlc updates its time about every 250-300 ms; beyond that the extrapolation stops.
-constexpr qint64 kMaxExtrapolationMs = 350;
 
 constexpr libvlc_event_type_t kEndEvents[]
     = { libvlc_MediaPlayerEndReached, libvlc_MediaPlayerEncounteredError };
@@ -60,7 +55,7 @@ VlcPlayback::~VlcPlayback()
         libvlc_release(m_instance);
 }
 
-void VlcPlayback::load(const QString &file, bool loop, qint64 startMs)
+void VlcPlayback::load(const QString &file)
 {
     if (!m_player)
         return;
@@ -68,20 +63,12 @@ void VlcPlayback::load(const QString &file, bool loop, qint64 startMs)
     if (!media)
         return;
     libvlc_media_add_option(media, kFileCaching);
-    if (loop)
-        libvlc_media_add_option(media, kLoopForever);
-    if (startMs > 0)
-        libvlc_media_add_option(
-            media, QByteArray(":start-time=" + QByteArray::number(startMs / 1000.0, 'f', 3)).constData());
     libvlc_media_player_stop(m_player);
     libvlc_media_player_set_media(m_player, media);
     if (m_media)
         libvlc_media_release(m_media);
     m_media = media;
     m_file = file;
-    m_loops = loop;
-    m_startMs = startMs;
-    m_lastTime = -1;
 }
 
 void VlcPlayback::setEndNotice(std::function<void()> notice)
@@ -127,7 +114,15 @@ void VlcPlayback::stop()
 {
     if (m_player)
         libvlc_media_player_stop(m_player);
-    m_lastTime = -1;
+}
+
+void VlcPlayback::restart()
+{
+    if (!m_player)
+        return;
+    // An ended input ignores play(); stopping it lets play() open the media afresh.
+    libvlc_media_player_stop(m_player);
+    libvlc_media_player_play(m_player);
 }
 
 VlcPlayback::State VlcPlayback::state() const
@@ -149,7 +144,6 @@ void VlcPlayback::setPosition(float position)
 {
     if (m_player)
         libvlc_media_player_set_position(m_player, position);
-    m_lastTime = -1;
 }
 
 qint64 VlcPlayback::lengthMs() const
@@ -160,22 +154,6 @@ qint64 VlcPlayback::lengthMs() const
     if (length > 0 || !m_media)
         return length;
     return libvlc_media_get_duration(m_media);
-}
-
-qint64 VlcPlayback::timeMs()
-{
-    if (!m_player)
-        return 0;
-    const qint64 time = libvlc_media_player_get_time(m_player);
-    if (time != m_lastTime) {
-        m_lastTime = time;
-        m_lastTimeSeen.start();
-        return time;
-    }
-    if (time < 0 || libvlc_media_player_get_state(m_player) != libvlc_Playing)
-        return time;
-    const qint64 since = std::min(m_lastTimeSeen.elapsed(), kMaxExtrapolationMs);
-    return time + qint64(since * double(rate()));
 }
 
 float VlcPlayback::rate() const

@@ -2,7 +2,6 @@
 
 #include <functional>
 
-#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 
@@ -23,23 +22,21 @@ public:
     VlcPlayback(const VlcPlayback &) = delete;
     VlcPlayback &operator=(const VlcPlayback &) = delete;
 
-    // Makes file the current media without starting it. A looping media is repeated by
-    // libvlc itself, without the hole a stop and restart leaves. startMs > 0 starts
-    // playback that far into the file.
-    void load(const QString &file, bool loop, qint64 startMs = 0);
+    // Makes file the current media, stopped, from its start.
+    void load(const QString &file);
     bool hasMedia() const;
+    QString file() const { return m_file; }
 
     // Called on a libvlc thread when a media has ended or failed; it must only hand the news
     // to the caller's thread (e.g. a queued call). No call is running or will come once this
     // object is destroyed.
     void setEndNotice(std::function<void()> notice);
-    bool loops() const { return m_loops; }
-    bool startsLate() const { return m_startMs > 0; }
-    QString file() const { return m_file; }
 
     void play();
     void pause();
     void stop();
+    // Plays the current media again from its start.
+    void restart();
 
     State state() const;
     // True once libvlc has opened the current media as something with a length: a file
@@ -49,9 +46,6 @@ public:
     float position() const; // 0.0 to 1.0 of the length
     void setPosition(float position);
     qint64 lengthMs() const;
-    // The playing time, advanced by the wall clock between libvlc's coarse updates
-    // (libvlc moves its time in steps of about a quarter second). Call it regularly.
-    qint64 timeMs();
 
     float rate() const;
     void setRate(float rate);
@@ -67,11 +61,5 @@ private:
     libvlc_media_t *m_media = nullptr;
     std::function<void()> m_endNotice;
     QString m_file;
-    bool m_loops = false;
-    qint64 m_startMs = 0;
     int m_volume = -1; // as last asked for; -1 leaves libvlc's own
-
-    // Last time value libvlc reported and when it was first seen.
-    qint64 m_lastTime = -1;
-    QElapsedTimer m_lastTimeSeen;
 };

@@ -228,15 +228,8 @@ TailResult measureTail(const QString &root, double seconds)
 }
 
 struct RepeatResult {
-    double firstGapMs = 0;
-    std::vector<double> loopGapsMs; // the seams once libvlc loops the sample itself
+    std::vector<double> loopGapsMs; // the silence at each seam
     double passRatio = 0; // worst heard pass length / file length among the loop passes
-    int loopSeams = 0;
-    // Repeat switched off mid-pass: the silence where the loop gives way to a single play of
-    // the rest of the pass, and how much of that pass was heard (1.0: nothing skipped or
-    // played twice).
-    double offHoleMs = -1;
-    double offPassRatio = 0;
 };
 
 RepeatResult measureRepeat(const QString &root)
@@ -254,15 +247,13 @@ RepeatResult measureRepeat(const QString &root)
     if (!recorder.start())
         return {};
     row.player->play();
-    waitMs(9450);
-    row.player->toggleRepeat();
-    waitMs(2500);
+    waitMs(9300);
     row.player->stop();
     waitMs(200);
     const std::vector<qint16> peaks = recorder.stop();
 
     const qint64 fileFrames = qint64(pcm.samples.size() / pcm.channels);
-    std::vector<qint64> clicks = clickEnds(peaks);
+    const std::vector<qint64> clicks = clickEnds(peaks);
     const std::vector<Segment> segments = audibleSegments(peaks);
 
     RepeatResult result;
@@ -274,33 +265,11 @@ RepeatResult measureRepeat(const QString &root)
                 return s.start - frame;
         return qint64(0);
     };
-    // The one silence that does not follow a click is where repeat was switched off.
-    const auto afterClick = [&](qint64 frame) {
-        return std::any_of(
-            clicks.begin(), clicks.end(), [&](qint64 c) { return frame >= c && frame - c < kRate / 500; });
-    };
-    for (size_t i = 1; i < segments.size(); ++i) {
-        const qint64 holeStart = segments[i - 1].end;
-        if (afterClick(holeStart))
-            continue;
-        const auto next = std::find_if(clicks.begin(), clicks.end(), [&](qint64 c) { return c > holeStart; });
-        if (next == clicks.begin() || next == clicks.end())
-            break;
-        const qint64 passStart = *(next - 1) + silenceAfter(*(next - 1));
-        const qint64 hole = segments[i].start - holeStart;
-        result.offHoleMs = framesToMs(hole);
-        result.offPassRatio = double(*next - passStart - hole) / fileFrames;
-        clicks.erase(next - 1, clicks.end()); // the loop seams end where the loop did
-        break;
-    }
-
     if (clicks.size() < 3)
         return result;
-    result.firstGapMs = framesToMs(silenceAfter(clicks[0]));
-    for (size_t i = 1; i + 1 < clicks.size(); ++i) {
+    for (size_t i = 0; i + 1 < clicks.size(); ++i) {
         const qint64 gap = silenceAfter(clicks[i]);
         result.loopGapsMs.push_back(framesToMs(gap));
-        ++result.loopSeams;
         const qint64 pass = clicks[i + 1] - clicks[i] - gap;
         result.passRatio = std::min(result.passRatio, double(pass) / fileFrames);
     }
@@ -377,9 +346,6 @@ int main(int argc, char **argv)
     print("repeat_gap_ms", median(repeat.loopGapsMs), 1);
     print("repeat_gap_ms_max", maximum(repeat.loopGapsMs), 1);
     print("repeat_pass_heard_ratio", repeat.passRatio, 3);
-    print("repeat_first_gap_ms", repeat.firstGapMs, 1);
-    print("repeat_off_hole_ms", repeat.offHoleMs, 1);
-    print("repeat_off_pass_heard_ratio", repeat.offPassRatio, 3);
 
     print("cpu_percent_3_rows", measureCpu(root), 2);
     Paths::setProgramDir(QString());
