@@ -5,11 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 root=$PWD
 
-tools/install-deps.sh
-
 build=${SAMPORA_BUILD_DIR:-$root/build}
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j"$(nproc)"
+tools/build.sh "$build"
 
 bin=$build/bin
 # Writes the demo samples if they are missing and a config.xml if there is none;

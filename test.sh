@@ -4,11 +4,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 root=$PWD
 
-tools/install-deps.sh
-
 build=${SAMPORA_BUILD_DIR:-$root/build}
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j"$(nproc)"
+tools/build.sh "$build"
 
 runtime=$(mktemp -d /tmp/sampora-test.XXXXXX)
 export XDG_RUNTIME_DIR=$runtime/xdg
