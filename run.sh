@@ -13,8 +13,10 @@ bin=$build/bin
 # an existing config.xml is never touched.
 "$build/tools/sampora_demo" "$bin"
 
+# Qt wants a private runtime folder; root often has none. Keep it in the build folder so
+# that running Sampora writes nothing outside it.
 if [ "$(id -u)" -eq 0 ] && [ -z "${XDG_RUNTIME_DIR:-}" ]; then
-  export XDG_RUNTIME_DIR=/tmp/sampora-runtime-root
+  export XDG_RUNTIME_DIR=$(cd "$build" && pwd)/runtime
   mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 fi
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
