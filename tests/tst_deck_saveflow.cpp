@@ -1,9 +1,11 @@
 #include <QtTest>
 
+#include <algorithm>
 #include <cmath>
 
 #include <QComboBox>
 #include <QPushButton>
+#include <QtEndian>
 
 #include "deck/qtplayerctl.h"
 #include "dialogs/mixexport.h"
@@ -20,6 +22,27 @@ QByteArray contents(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// The loudest sample of a 16-bit PCM WAV file as a fraction of full scale; -1 if unreadable.
+double wavPeak(const QString &path)
+{
+    const QByteArray bytes = contents(path);
+    if (!bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE")
+        return -1.0;
+    qsizetype at = 12;
+    while (at + 8 <= bytes.size()) {
+        const quint32 size = qFromLittleEndian<quint32>(bytes.constData() + at + 4);
+        if (bytes.mid(at, 4) == "data") {
+            const qsizetype end = std::min<qsizetype>(bytes.size(), at + 8 + qsizetype(size));
+            int loudest = 0;
+            for (qsizetype i = at + 8; i + 1 < end; i += 2)
+                loudest = std::max(loudest, std::abs(int(qFromLittleEndian<qint16>(bytes.constData() + i))));
+            return loudest / 32768.0;
+        }
+        at += 8 + qsizetype(size) + (size & 1);
+    }
+    return -1.0;
+}
+
 } // namespace
 
 // From the deck to the disk: three rows play the demo library with matching on, SAVE opens
@@ -31,14 +54,9 @@ private slots:
     void savedMixIsWhatTheDeckPlayed()
     {
         TempProgramDir programDir;
-        // The demo generator is built with the program (tools/demo); the tests live beside it.
-        const QString generator
-            = QCoreApplication::applicationDirPath() + QStringLiteral("/../tools/sampora_demo");
-        QVERIFY2(QFileInfo(generator).isExecutable(), "build the sampora_demo target first");
-        QProcess demo;
-        demo.start(generator, { programDir.path() });
-        QVERIFY(demo.waitForFinished(60000));
-        QCOMPARE(demo.exitCode(), 0);
+        writeDemoLibrary(programDir.path());
+        if (QTest::currentTestFailed())
+            return;
 
         QTplayerCtl deck;
         deck.show();
@@ -109,6 +127,45 @@ private slots:
             const double saved = h.bpm * QString::number(h.rate, 'f', 3).toDouble();
             QVERIFY(std::abs(saved / (h.baseBpm * double(h.rate)) - 1.0) < 0.001);
         }
+    }
+
+    // The deck plays its three rows at full volume; the demo loops of one genre must leave
+    // room for each other, or the first thing a new user hears is the mix clipping.
+    void demoRowsTogetherStayBelowFullScale()
+    {
+        QTemporaryDir dir;
+        writeDemoLibrary(dir.path());
+        if (QTest::currentTestFailed())
+            return;
+        const QDir demo(dir.filePath(QStringLiteral("demo-samples")));
+        const QStringList genres = demo.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        QCOMPARE(genres, QStringList({ QStringLiteral("hiphop"), QStringLiteral("techno") }));
+        for (const QString &genre : genres) {
+            double together = 0.0;
+            for (const QString &type : { QStringLiteral("beats"), QStringLiteral("bass"), QStringLiteral("melody") }) {
+                const QDir folder(demo.filePath(genre + QLatin1Char('/') + type));
+                double loudest = -1.0;
+                for (const QString &wav : folder.entryList({ QStringLiteral("*.wav") }, QDir::Files))
+                    loudest = std::max(loudest, wavPeak(folder.filePath(wav)));
+                QVERIFY2(loudest > 0.05, qPrintable(folder.path()));
+                together += loudest;
+            }
+            // Some headroom for the MP3 copies, whose peaks come out a little higher.
+            QVERIFY2(together <= 0.9, qPrintable(QStringLiteral("%1: %2").arg(genre).arg(together)));
+        }
+    }
+
+private:
+    // The demo generator is built with the program (tools/demo); the tests live beside it.
+    void writeDemoLibrary(const QString &dir)
+    {
+        const QString generator
+            = QCoreApplication::applicationDirPath() + QStringLiteral("/../tools/sampora_demo");
+        QVERIFY2(QFileInfo(generator).isExecutable(), "build the sampora_demo target first");
+        QProcess demo;
+        demo.start(generator, { dir });
+        QVERIFY(demo.waitForFinished(60000));
+        QCOMPARE(demo.exitCode(), 0);
     }
 };
 

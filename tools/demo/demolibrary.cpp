@@ -17,7 +17,7 @@ struct Kind {
     const char *names[2];
     Phrase (*pattern)(int variation);
     QStringList formats; // cycled over the genre's tempos and variations
-    double peak;
+    double peak; // the three kinds of a genre sum to well below 1: the deck plays them at full volume
 };
 
 struct Genre {
@@ -33,14 +33,14 @@ QVector<Genre> catalogue()
                   mid = QStringLiteral("mid");
     return {
         {"hiphop", "hipHop", {84, 90}, {
-             {"beats", "beat", {"boom-bap-drums", "dusty-drums"}, Patterns::hipHopDrums, {wav, aif, mp3, wav}, 0.7},
-             {"bass", "bass", {"sub-bass", "finger-bass"}, Patterns::hipHopBass, {aif, wav, wav, mp3}, 0.6},
-             {"melody", "melody", {"rhodes-chords", "pluck-riff"}, Patterns::hipHopMelody, {wav, mid, aif, mp3}, 0.45},
+             {"beats", "beat", {"boom-bap-drums", "dusty-drums"}, Patterns::hipHopDrums, {wav, aif, mp3, wav}, 0.34},
+             {"bass", "bass", {"sub-bass", "finger-bass"}, Patterns::hipHopBass, {aif, wav, wav, mp3}, 0.29},
+             {"melody", "melody", {"rhodes-chords", "pluck-riff"}, Patterns::hipHopMelody, {wav, mid, aif, mp3}, 0.22},
          }},
         {"techno", "techno", {120, 128, 140}, {
-             {"beats", "beat", {"four-on-the-floor", "warehouse-groove"}, Patterns::technoDrums, {wav, aif, mp3, wav, aif, mp3}, 0.7},
-             {"bass", "bass", {"rolling-bass", "acid-line"}, Patterns::technoBass, {aif, wav, mp3, aif, wav, mp3}, 0.55},
-             {"melody", "melody", {"pluck-arp", "chord-stabs"}, Patterns::technoMelody, {wav, aif, mid, mp3, wav, aif}, 0.45},
+             {"beats", "beat", {"four-on-the-floor", "warehouse-groove"}, Patterns::technoDrums, {wav, aif, mp3, wav, aif, mp3}, 0.34},
+             {"bass", "bass", {"rolling-bass", "acid-line"}, Patterns::technoBass, {aif, wav, mp3, aif, wav, mp3}, 0.27},
+             {"melody", "melody", {"pluck-arp", "chord-stabs"}, Patterns::technoMelody, {wav, aif, mid, mp3, wav, aif}, 0.22},
          }},
     };
 }
