@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QStyle>
 
+#include "deck/plaintooltips.h"
 #include "dialogs/savefiles.h"
 #include "library/sampora.h"
 #include "player/player.h"
@@ -32,6 +33,7 @@ QTplayerCtl::QTplayerCtl(QWidget *parent)
     : QWidget(parent)
 {
     setupUi(this);
+    new PlainToolTips(this);
 
     library = new Sampora(HipHop);
     mode = 3;

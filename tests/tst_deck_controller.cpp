@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QToolTip>
 
 #include "deck/qtplayerctl.h"
 #include "dialogs/savefiles.h"
@@ -544,6 +545,55 @@ private slots:
             QVERIFY(!dialog->isModal());
             QCOMPARE(dialog->styleSheet(), QStringLiteral("color:white; background-color:black;"));
         }
+    }
+    // The deck sits under the main window's dark sheet, and its own sheets give the widgets
+    // transparent or pictured backgrounds: its tool tips must still be readable text.
+    void toolTipsAreReadable()
+    {
+        QWidget window;
+        window.setStyleSheet(QStringLiteral("Background-color:#040B19; color:white; "));
+        TestDeck &deck = *rig->deck;
+        deck.setParent(&window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        for (QWidget *widget : std::initializer_list<QWidget *>{deck.musicSlider, deck.BPMSlider_1, deck.previous1}) {
+            QVERIFY(!widget->toolTip().isEmpty());
+            const QPoint centre = widget->rect().center();
+            QHelpEvent help(QEvent::ToolTip, centre, widget->mapToGlobal(centre));
+            QApplication::sendEvent(widget, &help);
+            QTRY_VERIFY(QToolTip::isVisible());
+            QCOMPARE(QToolTip::text(), widget->toolTip());
+
+            QWidget *label = nullptr;
+            for (QWidget *top : QApplication::topLevelWidgets()) {
+                if (top->objectName() == QLatin1String("qtooltip_label") && top->isVisible())
+                    label = top;
+            }
+            QVERIFY(label);
+            // The commonest colour is the background; the text must stand out from it.
+            const QImage image = label->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+            QHash<QRgb, int> counts;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x)
+                    ++counts[image.pixel(x, y)];
+            }
+            QRgb background = 0;
+            for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+                if (it.value() > counts.value(background))
+                    background = it.key();
+            }
+            int contrast = 0;
+            for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+                contrast = std::max(contrast, std::abs(qGray(it.key()) - qGray(background)));
+            QVERIFY2(qAlpha(background) == 255 && contrast > 128,
+                qPrintable(QStringLiteral("%1: background %2, contrast %3")
+                               .arg(widget->objectName(), QColor::fromRgba(background).name(QColor::HexArgb))
+                               .arg(contrast)));
+            QToolTip::hideText();
+            QTRY_VERIFY(!QToolTip::isVisible());
+        }
+        deck.setParent(nullptr);
     }
 };
 
