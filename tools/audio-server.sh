@@ -32,3 +32,15 @@ stop_audio_server() {
     SAMPORA_PULSE_PID=
   fi
 }
+
+# A headless session for tests and benchmarks: a private runtime folder, offscreen Qt and the
+# audio server above. Installs an EXIT trap that stops the server and removes the folder.
+# Usage: start_headless_session NAME   (the folder is /tmp/NAME.XXXXXX)
+start_headless_session() {
+  SAMPORA_SESSION_DIR=$(mktemp -d "/tmp/$1.XXXXXX")
+  export XDG_RUNTIME_DIR=$SAMPORA_SESSION_DIR/xdg
+  mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+  export QT_QPA_PLATFORM=offscreen
+  trap 'stop_audio_server; rm -rf "$SAMPORA_SESSION_DIR"' EXIT
+  start_audio_server "$SAMPORA_SESSION_DIR/pulse"
+}
