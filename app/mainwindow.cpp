@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QContextMenuEvent>
-#include <QDebug>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -14,6 +13,7 @@
 #include "deck/qtplayerctl.h"
 #include "dialogs/importfolder.h"
 #include "dialogs/librarymgr.h"
+#include "library/logcategories.h"
 #include "library/sampletypes.h"
 #include "online/feedback.h"
 #include "online/updatecheck.h"
@@ -191,7 +191,7 @@ void MainWindow::import()
     // Not connected to the result: the library is read again when the library manager
     // closes, which is where the user reviews what was imported.
     auto *dialog = new ImportFolder(this);
-    qDebug() << "showing Dialog";
+    qCDebug(lcApp) << "showing Dialog";
     dialog->show();
 }
 

@@ -1,9 +1,10 @@
 #include "app/textedit.h"
 
-#include <QDebug>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextDocument>
+
+#include "library/logcategories.h"
 
 TextEdit::TextEdit(QWidget *parent)
     : QTextEdit(parent)
@@ -25,7 +26,7 @@ void TextEdit::loadDocument(const QString &fileName)
         bytes.truncate(zero);
     const QString text = QString::fromUtf8(bytes);
     if (fileName.endsWith(QLatin1String(".html"))) {
-        qDebug() << "set Html";
+        qCDebug(lcApp) << "set Html";
         setHtml(text);
     } else {
         setPlainText(text);

@@ -4,7 +4,6 @@
 #include <ctime>
 #include <exception>
 
-#include <QDebug>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMouseEvent>
@@ -12,6 +11,7 @@
 
 #include "deck/plaintooltips.h"
 #include "dialogs/savefiles.h"
+#include "library/logcategories.h"
 #include "library/sampora.h"
 #include "player/player.h"
 #include "tempo/tempoctrl.h"
@@ -105,9 +105,9 @@ void QTplayerCtl::createTempoController()
     try {
         tempoCtrl = new TempoCTRL(players, importPlayers, &library);
     } catch (const std::exception &error) {
-        qDebug() << "Error constructing TempoCTRL:" << error.what();
+        qCDebug(lcDeck) << "Error constructing TempoCTRL:" << error.what();
     } catch (...) {
-        qDebug() << "Error constructing TempoCTRL: unknown exception";
+        qCDebug(lcDeck) << "Error constructing TempoCTRL: unknown exception";
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include <QDebug>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -14,6 +13,7 @@
 
 #include "dialogs/importfolder.h"
 #include "library/configwriter.h"
+#include "library/logcategories.h"
 #include "library/paths.h"
 
 LibraryMgr::LibraryMgr(QWidget *parent)
@@ -68,7 +68,7 @@ void LibraryMgr::updateFolders()
     m_folders.clear();
     const QString path = Paths::configPath();
     if (!QFileInfo::exists(path))
-        qDebug() << "file doesn't exist";
+        qCDebug(lcDialogs) << "file doesn't exist";
     const ConfigFile::Result loaded = ConfigFile::load(path);
     if (loaded.readable())
         m_folders = ConfigFile::entries(loaded.doc, ConfigFile::Untyped::Keep);

@@ -5,6 +5,6 @@ target_link_libraries(sampora_dialogs_save_core PUBLIC Qt6::Core)
 target_include_directories(sampora_dialogs_save_core PUBLIC ${CMAKE_SOURCE_DIR})
 
 add_library(sampora_dialogs_save STATIC savefiles.cpp savefiles.h)
-target_link_libraries(sampora_dialogs_save PUBLIC sampora_dialogs_save_core Qt6::Widgets)
+target_link_libraries(sampora_dialogs_save PUBLIC sampora_dialogs_save_core sampora_library Qt6::Widgets)
 
 target_link_libraries(sampora_dialogs INTERFACE sampora_dialogs_save)

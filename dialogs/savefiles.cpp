@@ -1,7 +1,6 @@
 #include "dialogs/savefiles.h"
 
 #include <QComboBox>
-#include <QDebug>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -13,6 +12,7 @@
 #include <QStringList>
 
 #include "dialogs/mixexport.h"
+#include "library/logcategories.h"
 
 SaveFiles::SaveFiles(const QVector<TrackInfo> &list, QWidget *parent)
     : QDialog(parent)
@@ -145,8 +145,8 @@ void SaveFiles::save()
     QStringList failures;
     for (const MixExport::MixCopy &copy : MixExport::plan(name, tracks)) {
         const QString target = folder + QLatin1Char('/') + copy.fileName;
-        qDebug() << "copy:" << copy.source << "to:" << target;
-        qDebug() << "rate: " << copy.rate;
+        qCDebug(lcDialogs) << "copy:" << copy.source << "to:" << target;
+        qCDebug(lcDialogs) << "rate: " << copy.rate;
         QFile source(copy.source);
         if (source.copy(target)) {
             made.append(copy);
@@ -162,7 +162,7 @@ void SaveFiles::save()
     // The info file lists only the copies that are really there, so that it never
     // promises a file the project does not hold.
     const QString infoPath = folder + QLatin1Char('/') + MixExport::infoFileName(name);
-    qDebug() << QString(QLatin1String("text file path") + infoPath);
+    qCDebug(lcDialogs) << QString(QLatin1String("text file path") + infoPath);
     const QByteArray text = MixExport::infoText(made).toUtf8();
     QFile info(infoPath);
     const bool infoWritten = info.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)

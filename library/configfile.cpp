@@ -1,9 +1,9 @@
 #include "library/configfile.h"
 
-#include <QDebug>
 #include <QFile>
 #include <QXmlStreamReader>
 
+#include "library/logcategories.h"
 #include "library/paths.h"
 
 namespace {
@@ -127,7 +127,7 @@ ConfigFile::Result ConfigFile::load(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qDebug() << "cannot open config file";
+        qCDebug(lcLibrary) << "cannot open config file";
         Result result;
         result.message = file.errorString();
         return result;
@@ -136,7 +136,7 @@ ConfigFile::Result ConfigFile::load(const QString &path)
     // size to check beforehand.
     const QByteArray bytes = file.read(kMaxBytes + 1);
     if (file.error() != QFileDevice::NoError) {
-        qDebug() << "cannot open config file";
+        qCDebug(lcLibrary) << "cannot open config file";
         Result result;
         result.message = file.errorString();
         return result;
@@ -144,14 +144,14 @@ ConfigFile::Result ConfigFile::load(const QString &path)
 
     Result result = parse(bytes);
     if (!result.wellFormed) {
-        qDebug() << "cannot read DOM of config file";
+        qCDebug(lcLibrary) << "cannot read DOM of config file";
         if (result.unparsedLines.isEmpty() || result.doc.documentElement().isNull())
-            qDebug().noquote() << result.message;
+            qCDebug(lcLibrary).noquote() << result.message;
         for (const QString &line : std::as_const(result.unparsedLines))
-            qDebug() << line;
+            qCDebug(lcLibrary) << line;
     }
     if (result.status == Status::WrongRoot)
-        qDebug() << "config file xml has wrong root tag";
+        qCDebug(lcLibrary) << "config file xml has wrong root tag";
     return result;
 }
 

@@ -3,12 +3,12 @@
 #include <random>
 #include <utility>
 
-#include <QDebug>
 #include <QHash>
 
 #include "library/configfile.h"
 #include "library/folderfiles.h"
 #include "library/folderscanner.h"
+#include "library/logcategories.h"
 #include "library/paths.h"
 
 namespace {
@@ -99,7 +99,7 @@ QString Sampora::randomSample(int sampleType, int &bpm)
         return QString();
     const SampleList &list = (*m_selection)[sampleType];
     if (list.isEmpty()) {
-        qDebug() << noSamplesMessage(sampleType);
+        qCDebug(lcLibrary) << noSamplesMessage(sampleType);
         return QString();
     }
     // uniform_int_distribution rejects the draws that would favour low indices.
@@ -107,9 +107,9 @@ QString Sampora::randomSample(int sampleType, int &bpm)
     const QString path = list.at(pick(m_random));
     const QStringView fileName = QStringView(path).mid(path.lastIndexOf(QLatin1Char('/')) + 1);
     bpm = bpmFromFileName(fileName);
-    qDebug() << "file name" << fileName;
-    qDebug() << "BPM:" << bpm;
-    qDebug() << "sending file: " << path;
+    qCDebug(lcLibrary) << "file name" << fileName;
+    qCDebug(lcLibrary) << "BPM:" << bpm;
+    qCDebug(lcLibrary) << "sending file: " << path;
     return path;
 }
 

@@ -1,6 +1,5 @@
 #include "online/feedback.h"
 
-#include <QDebug>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -11,6 +10,7 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
+#include "library/logcategories.h"
 #include "online/feedbackbody.h"
 #include "online/onlineservices.h"
 #include "online/userprompt.h"
@@ -78,7 +78,7 @@ void Feedback::networkRequestFisnished(QNetworkReply *pReply)
     pReply->deleteLater();
     // A request that timed out is closed; it has no answer to read.
     const QByteArray body = pReply->isOpen() ? pReply->readAll() : QByteArray();
-    qDebug() << body;
+    qCDebug(lcOnline) << body;
     const qsizetype zero = body.indexOf('\0');
     UserPrompt::inform(tr("Send"), QString::fromUtf8(zero < 0 ? body : body.left(zero)));
     // An error page that happens to start with "Your" is still an error.

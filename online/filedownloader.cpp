@@ -1,10 +1,10 @@
 #include "online/filedownloader.h"
 
-#include <QDebug>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
+#include "library/logcategories.h"
 #include "online/onlineservices.h"
 
 namespace {
@@ -52,7 +52,7 @@ void FileDownloader::watchSize(QNetworkReply *reply)
     // before it fills the memory.
     connect(reply, &QNetworkReply::downloadProgress, this, [this, reply](qint64 received, qint64 total) {
         if (received > maxBytes || total > maxBytes) {
-            qDebug() << "download larger than" << maxBytes << "bytes, aborted:" << reply->url().toString();
+            qCDebug(lcOnline) << "download larger than" << maxBytes << "bytes, aborted:" << reply->url().toString();
             reply->abort();
         }
     });
@@ -62,7 +62,7 @@ void FileDownloader::fileDownloaded(QNetworkReply *pReply)
 {
     pReply->deleteLater();
     if (!isCompleteSuccess(pReply)) {
-        qDebug() << "download failed:" << pReply->url().toString()
+        qCDebug(lcOnline) << "download failed:" << pReply->url().toString()
                  << pReply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() << pReply->errorString();
         emit noConnection();
         return;

@@ -1,10 +1,10 @@
 #include "online/updatecheck.h"
 
-#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "library/logcategories.h"
 #include "online/filedownloader.h"
 #include "online/installerlauncher.h"
 #include "online/onlineservices.h"
@@ -22,7 +22,7 @@ UpdateCheck::UpdateCheck(QObject *parent)
 
 void UpdateCheck::manualCheck()
 {
-    qDebug() << "checking for updates";
+    qCDebug(lcOnline) << "checking for updates";
     manual = true;
     fetchManifest();
 }
@@ -48,7 +48,7 @@ FileDownloader *UpdateCheck::reportingDownloader() const
 
 void UpdateCheck::parseXML()
 {
-    qDebug() << "Got Web Data!";
+    qCDebug(lcOnline) << "Got Web Data!";
     const FileDownloader *source = reportingDownloader();
     const UpdateManifest::Contents manifest
         = UpdateManifest::parse(source ? source->downloadedData() : QByteArray(), currentVersion);
@@ -56,7 +56,7 @@ void UpdateCheck::parseXML()
         latestVersion = *manifest.latestVersion;
     if (manifest.downloadLocation)
         downloadUrl = QUrl(*manifest.downloadLocation);
-    qDebug() << manifest.updateAvailable;
+    qCDebug(lcOnline) << manifest.updateAvailable;
     if (manifest.updateAvailable)
         downloadPrompt();
     else
@@ -65,7 +65,7 @@ void UpdateCheck::parseXML()
 
 void UpdateCheck::downloadPrompt()
 {
-    qDebug() << "download prompt";
+    qCDebug(lcOnline) << "download prompt";
     const QMessageBox::StandardButton answer = UserPrompt::show({ QMessageBox::Question,
         tr("Update Available"),
         tr("An update to version ") + latestVersion + tr(" is available. \n Would you like to download and install?"),
@@ -101,13 +101,13 @@ void UpdateCheck::install()
     QString path;
     QString error;
     if (!saveInstaller(source ? source->downloadedData() : QByteArray(), &path, &error)) {
-        qDebug() << "installer not saved:" << error;
+        qCDebug(lcOnline) << "installer not saved:" << error;
         UserPrompt::show({ QMessageBox::Warning, tr("Update"),
             tr("The update could not be saved:\n%1").arg(error), QMessageBox::Ok });
         return;
     }
     if (!InstallerLauncher::start(path)) {
-        qDebug() << "installer not started:" << path;
+        qCDebug(lcOnline) << "installer not started:" << path;
         UserPrompt::show({ QMessageBox::Warning, tr("Update"),
             tr("The update installer could not be started:\n%1").arg(QDir::toNativeSeparators(path)),
             QMessageBox::Ok });
