@@ -1,12 +1,14 @@
 #include "tempo/tempoctrl.h"
 
 #include <exception>
+#include <vector>
 
 #include <QDebug>
 #include <QString>
 
 #include "library/sampletypes.h"
 #include "player/player.h"
+#include "tempo/tempomatch.h"
 #include "tempo/temporatio.h"
 
 namespace {
@@ -109,20 +111,30 @@ void TempoCTRL::match()
     if (n < 2)
         return;
     qDebug() << "num Active Nodes=" << n;
-    for (qsizetype i = 0; i + 1 < n; ++i) {
-        // Read now: the changes made for the earlier pairs are already in these tempos.
-        const int a = activeNodes.at(i).second->bpm();
-        const int b = activeNodes.at(i + 1).second->bpm();
-        const float r = tempoRatio(a, b);
-        qDebug() << "rate =" << QString::number(double(r), 'f', 3) << " BPM1:" << a << " BPM2:" << b
-                 << " On Nodes" << i << " and " << i + 1;
-        const TempoRatio::RateSplit split = TempoRatio::splitRatio(r);
-        // Everything before the pair moves with its earlier side, so the pairs matched
-        // already stay matched.
-        for (qsizetype j = 0; j <= i; ++j)
-            activeNodes.at(j).second->adjustRate(split.earlier);
-        activeNodes.at(i + 1).second->adjustRate(split.later);
+    // Every round starts again from the samples' own BPMs, never from the rates the last
+    // round left behind: rounds would otherwise pile up and the deck's tempo would wander.
+    std::vector<double> ownBpms;
+    ownBpms.reserve(std::size_t(n));
+    for (const auto &node : activeNodes)
+        ownBpms.push_back(node.second->currentTrack().baseBpm);
+    const TempoMatch::Result result = TempoMatch::matchTempos(ownBpms);
+
+    for (std::size_t i = 0; i < result.pairs.size(); ++i) {
+        const TempoMatch::Pair &pair = result.pairs[i];
+        qDebug() << "rate =" << QString::number(pair.ratio(), 'f', 3) << " BPM1:" << pair.earlierBpm
+                 << " BPM2:" << pair.laterBpm << " On Nodes" << i << " and " << i + 1;
     }
+    for (qsizetype k = 0; k < n; ++k)
+        moveRateTo(activeNodes.at(k).second, result.rates[std::size_t(k)]);
+}
+
+void TempoCTRL::moveRateTo(Player *player, double target)
+{
+    // adjustRate adds the change to the player's rate, or to 1.0 when that rate is below
+    // 0.5, so the change is taken from the same base.
+    const float current = player->currentTrack().rate;
+    const float base = current < 0.5f ? 1.0f : current;
+    player->adjustRate(float(target - double(base)));
 }
 
 float TempoCTRL::tempoRatio(int bpm1, int bpm2) const

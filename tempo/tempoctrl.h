@@ -8,9 +8,9 @@ class Player;
 class Sampora;
 
 // BPM matching. Keeps the players that play a sample with a usable BPM, oldest first, and
-// whenever one of them starts a new sample bends their play rates pair by pair toward a
-// simple tempo ratio. It learns what the players do only from their signals and acts only
-// through Player::adjustRate().
+// whenever one of them starts a new sample sets their play rates so that each neighbouring
+// pair plays in a simple tempo ratio (see TempoMatch). It learns what the players do only
+// from their signals and acts only through Player::adjustRate().
 class TempoCTRL : public QObject {
     Q_OBJECT
 public:
@@ -31,6 +31,8 @@ public slots:
 
 private:
     void match();
+    // Hands the player the change that takes its rate factor to `target`.
+    static void moveRateTo(Player *player, double target);
     float tempoRatio(int bpm1, int bpm2) const;
 
     Player **players;

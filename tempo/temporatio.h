@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 // The arithmetic of BPM matching, kept free of players and widgets so it can be checked
 // against a table of tempo pairs.
 namespace TempoRatio {
@@ -12,21 +14,36 @@ constexpr int kMinBpm = 1;
 constexpr float kMinRatio = 0.8f;
 constexpr float kMaxRatio = 2.5f;
 
-// The factor by which the earlier tempo bpm1 would have to be multiplied to reach the
-// nearest of B, B/2, B/4, 2B, 4B, B/3, 3B, 2B/3 and 3B/2 (B = bpm2), or 1.0 when either
-// tempo is unusable or that factor lies outside [kMinRatio, kMaxRatio]. Distances are
-// compared exactly, so of two equally near ratios the one earlier in that list wins.
-float tempoRatio(int bpm1, int bpm2);
+// One of the simple multiples a pair is bent toward: the earlier tempo A is to meet
+// B x timesB / timesA, so the pair ends with later / earlier = timesA / timesB.
+struct Multiple {
+    int timesB = 1;
+    int timesA = 1;
 
-// A pair's ratio split between its two sides: the earlier side (and every node before it)
-// changes its rate by `earlier`, the later side by `later`.
-struct RateSplit {
-    float earlier = 0.0f;
-    float later = 0.0f;
+    // The factor by which A would have to be multiplied to get there.
+    double ratio(double bpm1, double bpm2) const { return timesB * bpm2 / (timesA * bpm1); }
+    // The tempo ratio later / earlier of a matched pair.
+    double targetRatio() const { return double(timesA) / timesB; }
 };
 
-// Half of (ratio - 1) up on one side and down on the other, each side's new factor
-// rounded to single precision as the players store it.
-RateSplit splitRatio(float ratio);
+// The nearest of B, B/2, B/4, 2B, 4B, B/3, 3B, 2B/3 and 3B/2 (B = bpm2) to the earlier
+// tempo bpm1, or nothing when either tempo is unusable (below kMinBpm) or the factor
+// bpm1 would need lies outside [kMinRatio, kMaxRatio]. Of two equally near multiples the
+// one earlier in that list wins; for whole tempos the distances are compared exactly.
+std::optional<Multiple> nearestMultiple(double bpm1, double bpm2);
+
+// The factor by which the earlier tempo bpm1 would have to be multiplied to reach the
+// nearest multiple above, or 1.0 when there is none. Exact for every pair of ints.
+float tempoRatio(int bpm1, int bpm2);
+
+// How a pair's factor is shared: the earlier side (and every node before it) multiplies its
+// rate by `earlier`, the later side by `later`, so that earlier / later = the factor.
+struct RateSplit {
+    double earlier = 1.0;
+    double later = 1.0;
+};
+
+// Half of the bend on each side, multiplicatively: sqrt(ratio) and 1 / sqrt(ratio).
+RateSplit splitRatio(double ratio);
 
 } // namespace TempoRatio

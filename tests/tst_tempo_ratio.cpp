@@ -1,5 +1,8 @@
 #include <QtTest>
 
+#include <cmath>
+#include <optional>
+
 #include "tempo/temporatio.h"
 
 // The ratio a pair of tempos is bent toward, and how it is split between the two sides.
@@ -54,6 +57,39 @@ private slots:
         QFETCH(int, bpm2);
         QFETCH(double, expected);
         QCOMPARE(TempoRatio::tempoRatio(bpm1, bpm2), float(expected));
+        // The same rule on real tempos picks the same multiple for whole ones, ties included.
+        const std::optional<TempoRatio::Multiple> m = TempoRatio::nearestMultiple(bpm1, bpm2);
+        QCOMPARE(m ? float(m->ratio(bpm1, bpm2)) : 1.0f, float(expected));
+    }
+
+    void ratioOfRealTempos_data()
+    {
+        QTest::addColumn<double>("bpm1");
+        QTest::addColumn<double>("bpm2");
+        QTest::addColumn<double>("expected");
+        // clang-format off
+        // B/A and 3B/(2A) are equally near at B = 0.8 A; a hair either side decides.
+        QTest::newRow("a hair above the B/A - 3B/2A tie") << 100.0 << 80.0001 << 80.0001 / 100.0;
+        QTest::newRow("a hair below it") << 100.0 << 79.9999 << 1.5 * 79.9999 / 100.0;
+        QTest::newRow("matched tempo against a new one") << 137.4773 << 100.0 << 300.0 / (2 * 137.4773);
+        QTest::newRow("a hair past the upper bound") << 20.9999 << 210.0 << 0.0; // B/(4A) > 2.5
+        QTest::newRow("not a number") << std::nan("") << 100.0 << 0.0;
+        QTest::newRow("infinite") << 100.0 << HUGE_VAL << 0.0;
+        QTest::newRow("below 1") << 0.5 << 100.0 << 0.0;
+        // clang-format on
+    }
+    void ratioOfRealTempos()
+    {
+        QFETCH(double, bpm1);
+        QFETCH(double, bpm2);
+        QFETCH(double, expected);
+        const std::optional<TempoRatio::Multiple> m = TempoRatio::nearestMultiple(bpm1, bpm2);
+        if (expected == 0.0) {
+            QVERIFY(!m);
+            return;
+        }
+        QVERIFY(m);
+        QCOMPARE(m->ratio(bpm1, bpm2), expected);
     }
 
     void largeTemposDoNotOverflow()
@@ -68,25 +104,25 @@ private slots:
     void split_data()
     {
         // clang-format off
-        QTest::addColumn<float>("ratio");
-        QTest::addColumn<float>("earlier");
-        QTest::addColumn<float>("later");
-        QTest::newRow("no change") << 1.0f << 0.0f << 0.0f;
-        QTest::newRow("later faster") << 1.05f << 0.025f << -0.025f;
-        QTest::newRow("later slower") << 0.8f << -0.1f << 0.1f;
-        QTest::newRow("90/140") << float(280.0 / 270.0) << float(10.0 / 540.0) << float(-10.0 / 540.0);
+        QTest::addColumn<double>("ratio");
+        QTest::addColumn<double>("earlier");
+        QTest::addColumn<double>("later");
+        QTest::newRow("no change") << 1.0 << 1.0 << 1.0;
+        QTest::newRow("later four times faster") << 2.25 << 1.5 << 1.0 / 1.5;
+        QTest::newRow("later slower") << 0.81 << 0.9 << 1.0 / 0.9;
+        QTest::newRow("90/140") << 280.0 / 270.0 << 1.0183501544346312 << 0.9819805060619656;
         // clang-format on
     }
     void split()
     {
-        QFETCH(float, ratio);
-        QFETCH(float, earlier);
-        QFETCH(float, later);
+        QFETCH(double, ratio);
+        QFETCH(double, earlier);
+        QFETCH(double, later);
         const TempoRatio::RateSplit s = TempoRatio::splitRatio(ratio);
-        QVERIFY2(qAbs(s.earlier - earlier) < 1e-6f, qPrintable(QString::number(s.earlier)));
-        QVERIFY2(qAbs(s.later - later) < 1e-6f, qPrintable(QString::number(s.later)));
-        // Each side's new factor is what a player holding 1.0 would store.
-        QCOMPARE(1.0f + s.earlier, float(1.0 + (double(ratio) - 1.0) * 0.5));
+        QCOMPARE(s.earlier, earlier);
+        QCOMPARE(s.later, later);
+        // The earlier side ends exactly `ratio` times as fast as the later one, compared with before.
+        QCOMPARE(s.earlier / s.later, ratio);
     }
 };
 
