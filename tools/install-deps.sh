@@ -9,7 +9,8 @@ packages=(
   libvlc-dev libvlc-bin vlc-plugin-base vlc-plugin-fluidsynth timgm6mb-soundfont
   pulseaudio pulseaudio-utils
   xvfb xauth x11-apps imagemagick
-  sox libsox-fmt-mp3
+  sox libsox-fmt-mp3 lame
+  libsndfile1-dev libsoxr-dev libfluidsynth-dev
 )
 
 missing=()

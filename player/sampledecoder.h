@@ -1,0 +1,17 @@
+#pragma once
+
+#include <memory>
+
+#include <QString>
+
+#include "player/decodedsample.h"
+
+// Decodes a whole file at once, for samples short enough to hold in memory.
+class SampleDecoder {
+public:
+    // Decodes WAV, AIFF, MP3 and MIDI files to PcmFormat (see FileDecoder). Safe to call on
+    // several threads at once. On failure returns null and sets *reason (if given) to the text
+    // the player shows: "file not found", "file is empty", "file cannot be read" or
+    // "not a playable audio file".
+    static std::shared_ptr<const DecodedSample> decode(const QString &path, QString *reason);
+};
