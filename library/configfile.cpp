@@ -123,6 +123,22 @@ ConfigFile::Result ConfigFile::parse(const QByteArray &bytes)
     return result;
 }
 
+QByteArray ConfigFile::readCapped(QIODevice &device)
+{
+    // Chunks, not one read of the cap: QIODevice::read(n) allocates n bytes up front, which
+    // would cost 64 MiB for every 70-byte file. A device or a pipe posing as config.xml has no
+    // size to check beforehand, so the end is found by reading.
+    constexpr qint64 kChunk = 64 * 1024;
+    QByteArray bytes;
+    while (bytes.size() <= kMaxBytes) {
+        const QByteArray chunk = device.read(qMin(kChunk, kMaxBytes + 1 - bytes.size()));
+        if (chunk.isEmpty())
+            break;
+        bytes += chunk;
+    }
+    return bytes;
+}
+
 ConfigFile::Result ConfigFile::load(const QString &path)
 {
     QFile file(path);
@@ -132,9 +148,7 @@ ConfigFile::Result ConfigFile::load(const QString &path)
         result.message = file.errorString();
         return result;
     }
-    // Read one byte more than allowed: a device or a pipe posing as config.xml has no
-    // size to check beforehand.
-    const QByteArray bytes = file.read(kMaxBytes + 1);
+    const QByteArray bytes = readCapped(file);
     if (file.error() != QFileDevice::NoError) {
         qCDebug(lcLibrary) << "cannot open config file";
         Result result;

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDomDocument>
 #include <QDomElement>
+#include <QIODevice>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -81,6 +82,10 @@ public:
 
     // Parses bytes already read (for writers that hold the file open); no debug output.
     static Result parse(const QByteArray &bytes);
+
+    // Reads an open file to its end, but never more than kMaxBytes + 1 bytes, so that parse()
+    // can reject a runaway file. Memory grows with what the file holds, not with the cap.
+    static QByteArray readCapped(QIODevice &device);
 
     // The "imported_folder" children of the root, in document order. Untyped entries
     // are skipped unless asked for.

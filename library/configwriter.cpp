@@ -117,10 +117,8 @@ ConfigWriteResult ConfigWriter::rewrite(WhenMissing whenMissing, Change change) 
     const bool exists = QFileInfo::exists(m_path);
     if (exists) {
         QFile file(m_path);
-        // One byte more than a config may hold is enough to reject it without
-        // reading a runaway file into memory.
         if (file.open(QIODevice::ReadOnly))
-            previous = file.read(ConfigFile::kMaxBytes + 1);
+            previous = ConfigFile::readCapped(file);
         if (!file.isOpen() || file.error() != QFileDevice::NoError)
             return {false, tr("config.xml could not be read (%1). Nothing was changed.")
                                .arg(file.errorString())};

@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 
+#include "library/configfile.h"
 #include "library/configwriter.h"
 #include "library/paths.h"
 #include "support/testsupport.h"
@@ -62,6 +63,15 @@ QByteArray deepDocument(int depth)
 QStringList filesIn(const QString &dir)
 {
     return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+// The process's address space now, from /proc/self/statm (first field, in pages).
+rlim_t addressSpaceBytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    return rlim_t(statm.readLine().split(' ').value(0).toULongLong()) * rlim_t(sysconf(_SC_PAGESIZE));
 }
 
 bool runAsRoot()
@@ -402,6 +412,35 @@ private slots:
         QVERIFY(!writer.remove(QStringLiteral("/keep")).ok);
         QVERIFY(readAll(dirPath + QStringLiteral("/config.xml")) == old);
         QFile::setPermissions(dirPath, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+
+    // Reading and rewriting a small config.xml must take memory in proportion to the file, not
+    // to the size cap: a child process with little address space left does both.
+    void smallFileNeedsLittleMemory()
+    {
+        if (TestSupport::kAddressSanitized)
+            QSKIP("AddressSanitizer reserves terabytes of address space; no limit can be set");
+        TempProgramDir dir;
+        dir.writeFile(QStringLiteral("config.xml"), "<sampora><imported_folder path=\"/a\" beat=\"1\"/></sampora>");
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            const rlim_t headroom = 32 * 1024 * 1024;
+            const rlimit limit { addressSpaceBytes() + headroom, RLIM_INFINITY };
+            setrlimit(RLIMIT_AS, &limit);
+            bool ok = false;
+            try {
+                ok = ConfigFile::load(Paths::configPath()).status == ConfigFile::Status::Ok
+                    && ConfigWriter(Paths::configPath()).addOrReplace(entry(QStringLiteral("/b"))).ok;
+            } catch (const std::bad_alloc &) {
+            }
+            _exit(ok ? 0 : 1);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY2(WIFEXITED(status) && WEXITSTATUS(status) == 0, "the child ran out of address space");
+        QCOMPARE(rootChildren(Paths::configPath()),
+                 (QStringList{QStringLiteral("imported_folder /a"), QStringLiteral("imported_folder /b")}));
     }
 
     // Kills a writing child at random moments: the file must always be whole.

@@ -14,7 +14,22 @@ public:
     QString writeFile(const QString &name, const QByteArray &content) const;
 };
 
+#if defined(__SANITIZE_ADDRESS__)
+#define SAMPORA_ADDRESS_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define SAMPORA_ADDRESS_SANITIZED 1
+#endif
+#endif
+
 namespace TestSupport {
+
+// The build runs under AddressSanitizer (tools/sanitize.sh).
+#ifdef SAMPORA_ADDRESS_SANITIZED
+inline constexpr bool kAddressSanitized = true;
+#else
+inline constexpr bool kAddressSanitized = false;
+#endif
 
 // True when a PulseAudio server answers (tests with real timing need one; without it
 // libvlc drops the audio and reaches the end early).
