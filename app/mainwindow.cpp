@@ -16,6 +16,7 @@
 #include "library/logcategories.h"
 #include "library/sampletypes.h"
 #include "online/feedback.h"
+#include "online/onlineservices.h"
 #include "online/updatecheck.h"
 #include "player/player.h"
 #include "tempo/tempoctrl.h"
@@ -24,8 +25,7 @@ MainWindow::MainWindow()
     : QMainWindow(nullptr)
 {
     // The first, quiet update check starts here; its answer arrives through the event loop.
-    // The checker outlives the window on purpose: it may still be downloading when it closes.
-    updateChecker = new UpdateCheck;
+    updateChecker = new UpdateCheck(this);
     connect(updateChecker, &UpdateCheck::updateStarted, this, &MainWindow::close);
 
     auto *central = new QWidget;
@@ -128,6 +128,13 @@ void MainWindow::createActions()
     libraryAct->setShortcut(QKeySequence(tr("Ctrl+L")));
     updateAct = createAction(tr("Check For Updates"), &MainWindow::checkForUpdates);
     feedbackAct = createAction(tr("Provide Feedback"), &MainWindow::getFeedback);
+    if (!OnlineServices::isConfigured()) {
+        // This build names no service address: say so rather than offer what cannot work.
+        updateAct->setText(tr("Check For Updates (service not configured)"));
+        feedbackAct->setText(tr("Provide Feedback (service not configured)"));
+        updateAct->setEnabled(false);
+        feedbackAct->setEnabled(false);
+    }
     helpAct = createAction(tr("Quick Reference"), &MainWindow::displayHelp);
     helpAct->setShortcut(QKeySequence(tr("F1")));
 

@@ -13,6 +13,7 @@
 #include "library/logcategories.h"
 #include "online/feedbackbody.h"
 #include "online/onlineservices.h"
+#include "online/replylimit.h"
 #include "online/userprompt.h"
 
 namespace {
@@ -70,7 +71,8 @@ void Feedback::send()
     QNetworkRequest request(OnlineServices::feedbackUrl());
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
     request.setTransferTimeout(int(OnlineServices::transferTimeout().count()));
-    manager->post(request, FeedbackBody::encode(addressEdit->text(), messageEdit->toPlainText()));
+    QNetworkReply *reply = manager->post(request, FeedbackBody::encode(addressEdit->text(), messageEdit->toPlainText()));
+    ReplyLimit::watch(reply, kMaxReplyBytes);
 }
 
 void Feedback::networkRequestFisnished(QNetworkReply *pReply)

@@ -16,6 +16,9 @@ class Feedback : public QDialog {
     Q_OBJECT
 
 public:
+    // The answer is a short text shown in a message box; anything longer is not one.
+    static constexpr qint64 kMaxReplyBytes = 64 * 1024;
+
     explicit Feedback(QWidget *parent = nullptr);
 
 private slots:

@@ -6,6 +6,7 @@
 
 #include "library/logcategories.h"
 #include "online/onlineservices.h"
+#include "online/replylimit.h"
 
 namespace {
 
@@ -31,31 +32,27 @@ bool isCompleteSuccess(QNetworkReply *reply)
 FileDownloader::FileDownloader(QUrl url, QObject *parent, qint64 maxBytes)
     : QObject(parent)
     , manager(new QNetworkAccessManager(this))
-    , maxBytes(maxBytes)
+    , requestedUrl(std::move(url))
 {
     connect(manager, &QNetworkAccessManager::finished, this, &FileDownloader::fileDownloaded);
-    QNetworkRequest request(url);
+    QNetworkRequest request(requestedUrl);
     request.setTransferTimeout(int(OnlineServices::transferTimeout().count()));
-    watchSize(manager->get(request));
+    // Qt's default would follow an https redirect to any host: the file must come from the
+    // server that was asked.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
+    ReplyLimit::watch(manager->get(request), maxBytes);
 }
 
 FileDownloader::~FileDownloader() = default;
 
+QUrl FileDownloader::url() const
+{
+    return requestedUrl;
+}
+
 QByteArray FileDownloader::downloadedData() const
 {
     return replyData;
-}
-
-void FileDownloader::watchSize(QNetworkReply *reply)
-{
-    // Checked while the body streams in, so an endless or oversized answer is cut off
-    // before it fills the memory.
-    connect(reply, &QNetworkReply::downloadProgress, this, [this, reply](qint64 received, qint64 total) {
-        if (received > maxBytes || total > maxBytes) {
-            qCDebug(lcOnline) << "download larger than" << maxBytes << "bytes, aborted:" << reply->url().toString();
-            reply->abort();
-        }
-    });
 }
 
 void FileDownloader::fileDownloaded(QNetworkReply *pReply)

@@ -21,6 +21,8 @@ public:
     explicit FileDownloader(QUrl url, QObject *parent = nullptr, qint64 maxBytes = kDefaultMaxBytes);
     ~FileDownloader() override;
 
+    QUrl url() const;
+
     // The body of the reply; empty until downloaded() has been emitted.
     QByteArray downloadedData() const;
 
@@ -33,9 +35,7 @@ private slots:
     void fileDownloaded(QNetworkReply *pReply);
 
 private:
-    void watchSize(QNetworkReply *reply);
-
     QNetworkAccessManager *manager;
+    QUrl requestedUrl;
     QByteArray replyData;
-    qint64 maxBytes;
 };

@@ -16,7 +16,8 @@ namespace InstallerLauncher {
 
 bool start(const QString &installerPath)
 {
-    const QString program = QStringLiteral("pkexec");
+    // By its full path: a "pkexec" found through PATH could be anyone's program.
+    const QString program = QStringLiteral("/usr/bin/pkexec");
     const QStringList arguments { installerPath };
     if (const Starter &starter = starterOverride())
         return starter(program, arguments);

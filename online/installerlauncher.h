@@ -12,7 +12,7 @@ namespace InstallerLauncher {
 // Starts the program detached; returns whether it could be started.
 using Starter = std::function<bool(const QString &program, const QStringList &arguments)>;
 
-// Runs "pkexec <installerPath>"; false when it could not be started.
+// Runs "/usr/bin/pkexec <installerPath>"; false when it could not be started.
 bool start(const QString &installerPath);
 
 // An empty starter restores the real one.

@@ -1,7 +1,7 @@
 #include "online/onlineservices.h"
 
 #ifndef SAMPORA_SERVICE_URL
-#error "SAMPORA_SERVICE_URL must be defined by the build"
+#define SAMPORA_SERVICE_URL ""
 #endif
 
 namespace {
@@ -40,6 +40,13 @@ QUrl baseUrl()
 {
     const QUrl &url = baseUrlOverride();
     return url.isValid() && !url.isEmpty() ? url : QUrl(QStringLiteral(SAMPORA_SERVICE_URL));
+}
+
+bool isConfigured()
+{
+    const QUrl url = baseUrl();
+    return url.isValid() && !url.host().isEmpty()
+        && (url.scheme() == QLatin1String("https") || url.scheme() == QLatin1String("http"));
 }
 
 void setBaseUrl(const QUrl &url)

@@ -7,6 +7,7 @@
 #include "library/logcategories.h"
 #include "online/filedownloader.h"
 #include "online/installerlauncher.h"
+#include "online/installerpolicy.h"
 #include "online/onlineservices.h"
 #include "online/updatemanifest.h"
 #include "online/userprompt.h"
@@ -15,7 +16,8 @@ UpdateCheck::UpdateCheck(QObject *parent)
     : QObject(parent)
     , currentVersion(QStringLiteral("0.2"))
 {
-    fetchManifest();
+    if (OnlineServices::isConfigured())
+        fetchManifest();
     connect(this, &UpdateCheck::upToDate, this, &UpdateCheck::nothingToDo);
     connect(this, &UpdateCheck::updateAvailable, this, &UpdateCheck::downloadPrompt);
 }
@@ -24,6 +26,10 @@ void UpdateCheck::manualCheck()
 {
     qCDebug(lcOnline) << "checking for updates";
     manual = true;
+    if (!OnlineServices::isConfigured()) {
+        UserPrompt::inform(tr("Update"), tr("This build of Sampora has no update service configured."));
+        return;
+    }
     fetchManifest();
 }
 
@@ -37,6 +43,15 @@ void UpdateCheck::fetchManifest()
     downloader = new FileDownloader(OnlineServices::manifestUrl(), this);
     connect(downloader, &FileDownloader::downloaded, this, &UpdateCheck::parseXML);
     connect(downloader, &FileDownloader::noConnection, this, &UpdateCheck::noConn);
+    freeWhenDone(downloader);
+}
+
+void UpdateCheck::freeWhenDone(FileDownloader *done)
+{
+    // Connected after the handlers: the downloader (with its network manager and the whole
+    // body it holds) goes once they have returned.
+    connect(done, &FileDownloader::downloaded, done, &QObject::deleteLater);
+    connect(done, &FileDownloader::noConnection, done, &QObject::deleteLater);
 }
 
 FileDownloader *UpdateCheck::reportingDownloader() const
@@ -54,8 +69,11 @@ void UpdateCheck::parseXML()
         = UpdateManifest::parse(source ? source->downloadedData() : QByteArray(), currentVersion);
     if (manifest.latestVersion)
         latestVersion = *manifest.latestVersion;
-    if (manifest.downloadLocation)
-        downloadUrl = QUrl(*manifest.downloadLocation);
+    if (manifest.updateAvailable) {
+        offered.manifestUrl = source ? source->url() : OnlineServices::manifestUrl();
+        offered.installerUrl = QUrl(manifest.downloadLocation.value_or(QString()), QUrl::StrictMode);
+        offered.sha256 = manifest.sha256;
+    }
     qCDebug(lcOnline) << manifest.updateAvailable;
     if (manifest.updateAvailable)
         downloadPrompt();
@@ -71,13 +89,20 @@ void UpdateCheck::downloadPrompt()
         tr("An update to version ") + latestVersion + tr(" is available. \n Would you like to download and install?"),
         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel });
     if (answer == QMessageBox::Yes) {
-        downloader = new FileDownloader(downloadUrl, this, kMaxInstallerBytes);
-        connect(downloader, &FileDownloader::downloaded, this, &UpdateCheck::install);
+        const QString refusal = InstallerPolicy::refuseLocation(offered.manifestUrl, offered.installerUrl);
+        if (!refusal.isEmpty()) {
+            refuse(refusal);
+            return;
+        }
+        accepted = offered;
+        downloader = installerDownloader = new FileDownloader(accepted.installerUrl, this, kMaxInstallerBytes);
+        connect(installerDownloader, &FileDownloader::downloaded, this, &UpdateCheck::install);
         // The user is waiting for the installer now: a failed download must not pass in silence.
-        connect(downloader, &FileDownloader::noConnection, this, [] {
+        connect(installerDownloader, &FileDownloader::noConnection, this, [] {
             UserPrompt::show({ QMessageBox::Warning, tr("Update"),
                 tr("The update could not be downloaded. Please try again later."), QMessageBox::Ok });
         });
+        freeWhenDone(installerDownloader);
     } else if (answer == QMessageBox::No) {
         UserPrompt::inform(tr("Declined"), tr("The update will NOT download"));
     }
@@ -95,12 +120,28 @@ void UpdateCheck::noConn()
         UserPrompt::inform(tr("Update"), tr("No internet connection."));
 }
 
+void UpdateCheck::refuse(const QString &reason)
+{
+    qCDebug(lcOnline) << "installer refused:" << reason;
+    UserPrompt::show({ QMessageBox::Warning, tr("Update"),
+        tr("The update was refused:\n%1").arg(reason), QMessageBox::Ok });
+}
+
 void UpdateCheck::install()
 {
     const FileDownloader *source = reportingDownloader();
+    // Only the installer the user accepted last is run; an earlier one arriving late is not.
+    if (!source || source != installerDownloader)
+        return;
+    const QByteArray installer = source->downloadedData();
+    const QString refusal = InstallerPolicy::refuseContent(installer, accepted.sha256);
+    if (!refusal.isEmpty()) {
+        refuse(refusal);
+        return;
+    }
     QString path;
     QString error;
-    if (!saveInstaller(source ? source->downloadedData() : QByteArray(), &path, &error)) {
+    if (!saveInstaller(installer, &path, &error)) {
         qCDebug(lcOnline) << "installer not saved:" << error;
         UserPrompt::show({ QMessageBox::Warning, tr("Update"),
             tr("The update could not be saved:\n%1").arg(error), QMessageBox::Ok });
@@ -108,6 +149,9 @@ void UpdateCheck::install()
     }
     if (!InstallerLauncher::start(path)) {
         qCDebug(lcOnline) << "installer not started:" << path;
+        // Nothing runs from it: the folder with a root-bound installer must not linger.
+        QDir(savedInstallerDir).removeRecursively();
+        savedInstallerDir.clear();
         UserPrompt::show({ QMessageBox::Warning, tr("Update"),
             tr("The update installer could not be started:\n%1").arg(QDir::toNativeSeparators(path)),
             QMessageBox::Ok });

@@ -12,7 +12,8 @@ Contents parse(const QByteArray &xml, const QString &currentVersion)
         if (reader.readNext() != QXmlStreamReader::StartElement)
             continue;
         const bool isVersion = reader.name() == QLatin1String("version");
-        if (!isVersion && reader.name() != QLatin1String("download_location"))
+        const bool isDigest = reader.name() == QLatin1String("sha256");
+        if (!isVersion && !isDigest && reader.name() != QLatin1String("download_location"))
             continue;
         const QString text = reader.readElementText();
         // An element cut off by the end of the data or by a fault is not a value: a truncated
@@ -24,6 +25,8 @@ Contents parse(const QByteArray &xml, const QString &currentVersion)
             // A later element equal to the running version does not withdraw an offer.
             if (text != currentVersion)
                 contents.updateAvailable = true;
+        } else if (isDigest) {
+            contents.sha256 = text;
         } else {
             contents.downloadLocation = text;
         }

@@ -12,6 +12,7 @@ namespace UpdateManifest {
 struct Contents {
     std::optional<QString> latestVersion; // text of the last "version" element
     std::optional<QString> downloadLocation; // text of the last "download_location" element
+    std::optional<QString> sha256; // text of the last "sha256" element: the installer's digest
     bool updateAvailable = false; // some "version" differed from the running version
 };
 

@@ -18,7 +18,7 @@ struct Box {
 
 using Responder = std::function<QMessageBox::StandardButton(const Box &box)>;
 
-// Shows the box modally and returns the button pressed (Cancel or Escape when closed
+// Shows the box modally, its text as plain text, and returns the button pressed (Cancel or Escape when closed
 // otherwise, as QMessageBox reports it).
 QMessageBox::StandardButton show(const Box &box);
 

@@ -142,7 +142,7 @@ void TestAppEndToEnd::initTestCase()
     previousDir = QDir::currentPath();
     QDir::setCurrent(dir->path());
 
-    http = std::make_unique<TestHttpServer>();
+    http = std::make_unique<TestHttpServer>(Transport::Https);
     http->manifest = "<update><version>0.2</version><download_location>$BASE/spupdate.exe</download_location></update>";
     OnlineServices::setBaseUrl(http->baseUrl());
     OnlineServices::setTransferTimeout(3000ms);
@@ -374,7 +374,7 @@ void TestAppEndToEnd::wholeSession()
     answers = {QMessageBox::Yes};
     menuAction({QStringLiteral("&Help"), QStringLiteral("Check For Updates")})->trigger();
     QTRY_COMPARE_WITH_TIMEOUT(installerStarts.size(), 1, 5000);
-    QVERIFY(installerStarts.first().startsWith(QLatin1String("pkexec ")));
+    QVERIFY(installerStarts.first().startsWith(QLatin1String("/usr/bin/pkexec ")));
     QVERIFY(installerStarts.first().endsWith(QLatin1String("/spupdate.exe")));
     QTRY_VERIFY(!window->isVisible());
 }

@@ -11,7 +11,9 @@
 #include "app/textedit.h"
 #include "deck/qtplayerctl.h"
 #include "library/sampora.h"
+#include "online/filedownloader.h"
 #include "online/onlineservices.h"
+#include "online/updatecheck.h"
 #include "player/player.h"
 #include "support/testsupport.h"
 #include "tempo/tempoctrl.h"
@@ -56,6 +58,7 @@ private slots:
     void eachQuickReferenceOpensAViewer();
     void dialogsOpenAnewAndModeless();
     void exitCloses();
+    void withoutServiceAddressNothingIsAsked();
 
 private:
     QAction *entry(const QString &path) const;
@@ -393,6 +396,28 @@ void TestAppMainWindow::exitCloses()
         QTest::keyClick(window.get(), quit[0].key(), quit[0].keyboardModifiers());
     }
     QVERIFY(!window->isVisible());
+}
+
+void TestAppMainWindow::withoutServiceAddressNothingIsAsked()
+{
+    // The update checker belongs to the window and goes with it.
+    QVERIFY(window->findChild<UpdateCheck *>());
+
+    OnlineServices::setBaseUrl(QUrl());
+    const bool configured = OnlineServices::isConfigured();
+    if (!configured) {
+        window = std::make_unique<MainWindow>();
+        QVERIFY(window->findChild<FileDownloader *>() == nullptr);
+        for (const char *path : {"&Help > Check For Updates (service not configured)",
+                                 "&Help > Provide Feedback (service not configured)"}) {
+            QAction *action = entry(QLatin1String(path));
+            QVERIFY2(action, path);
+            QVERIFY(!action->isEnabled());
+        }
+    }
+    OnlineServices::setBaseUrl(http->baseUrl());
+    if (configured)
+        QSKIP("this build names a service address");
 }
 
 QTEST_MAIN(TestAppMainWindow)

@@ -12,6 +12,7 @@ private slots:
     void manifest_data();
     void manifest();
     void deeplyNestedManifest();
+    void manifestDigest();
     void formBody_data();
     void formBody();
     void serviceUrls();
@@ -77,6 +78,16 @@ void TestOnlineCore::deeplyNestedManifest()
     QCOMPARE(contents.latestVersion.value_or(QString()), QStringLiteral("0.3"));
 }
 
+void TestOnlineCore::manifestDigest()
+{
+    const auto digest = [](const QByteArray &xml) {
+        return UpdateManifest::parse(xml, QStringLiteral("0.2")).sha256.value_or(QStringLiteral("<none>"));
+    };
+    QCOMPARE(digest("<u><version>0.3</version></u>"), QStringLiteral("<none>"));
+    QCOMPARE(digest("<u><a><sha256> AB12 </sha256></a><version>0.3</version></u>"), QStringLiteral(" AB12 "));
+    QCOMPARE(digest("<u><sha256>1</sha256><sha256>2</sha256></u>"), QStringLiteral("2"));
+}
+
 void TestOnlineCore::formBody_data()
 {
     QTest::addColumn<QString>("from");
@@ -107,9 +118,25 @@ void TestOnlineCore::formBody()
 
 void TestOnlineCore::serviceUrls()
 {
+    // The build names no address unless the distributor set one.
     const QUrl built = OnlineServices::baseUrl();
-    QVERIFY(built.isValid());
-    QVERIFY(!built.scheme().isEmpty());
+    QCOMPARE(OnlineServices::isConfigured(), !built.isEmpty());
+
+    const struct {
+        const char *url;
+        bool usable;
+    } bases[] = {
+        { "https://updates.example.org/sampora", true },
+        { "http://127.0.0.1:8765", true },
+        { "file:///srv/sampora", false },
+        { "ftp://example.org/sampora", false },
+        { "https://", false },
+        { "updates.example.org", false },
+    };
+    for (const auto &base : bases) {
+        OnlineServices::setBaseUrl(QUrl(QString::fromLatin1(base.url)));
+        QVERIFY2(OnlineServices::isConfigured() == base.usable, base.url);
+    }
 
     OnlineServices::setBaseUrl(QUrl(QStringLiteral("http://127.0.0.1:8765/services/")));
     QCOMPARE(OnlineServices::manifestUrl(), QUrl(QStringLiteral("http://127.0.0.1:8765/services/version.xml")));

@@ -1,29 +1,63 @@
 #pragma once
 
-// Local servers on 127.0.0.1 for the online tests: a real HTTP server whose answers each test
-// sets, and a raw TCP server for the ways a server can misbehave.
+// Local servers on 127.0.0.1 for the online tests: a real HTTP(S) server whose answers each
+// test sets, and a raw TCP server for the ways a server can misbehave.
 
 #ifndef SAMPORA_HAVE_HTTPSERVER
 #error "The online tests need Qt HttpServer (Debian: qt6-httpserver-dev, qt6-websockets-dev)"
 #endif
 
+#include <memory>
+
 #include <QByteArray>
+#include <QFile>
 #include <QHostAddress>
 #include <QHttpServer>
 #include <QHttpServerRequest>
 #include <QHttpServerResponse>
 #include <QList>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslServer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QUrl>
 #include <QUrlQuery>
 
+#include "support/testsupport.h"
+
 using Status = QHttpServerResponder::StatusCode;
+
+enum class Transport { Http, Https };
+
+// The server side of https on loopback: a self-signed certificate for 127.0.0.1 kept with the
+// tests. The first call makes this process's clients trust it, as a system CA would.
+inline QSslConfiguration loopbackTls()
+{
+    static const QSslConfiguration server = [] {
+        const auto read = [](const char *name) {
+            QFile file(TestSupport::sourceDir() + QStringLiteral("/tests/support/") + QLatin1String(name));
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        const QSslCertificate certificate(read("loopback-tls.crt"), QSsl::Pem);
+        QSslConfiguration client = QSslConfiguration::defaultConfiguration();
+        client.addCaCertificate(certificate);
+        QSslConfiguration::setDefaultConfiguration(client);
+
+        QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+        config.setLocalCertificate(certificate);
+        config.setPrivateKey(QSslKey(read("loopback-tls.key"), QSsl::Ec, QSsl::Pem));
+        config.setPeerVerifyMode(QSslSocket::VerifyNone);
+        return config;
+    }();
+    return server;
+}
 
 // Serves /version.xml, /spupdate.exe and /feedback.php from what the test put in its fields.
 class TestHttpServer {
 public:
-    TestHttpServer()
+    explicit TestHttpServer(Transport transport = Transport::Http)
+        : scheme(transport == Transport::Https ? QStringLiteral("https") : QStringLiteral("http"))
     {
         server.route(QStringLiteral("/version.xml"), [this] {
             ++manifestRequests;
@@ -33,6 +67,11 @@ public:
         });
         server.route(QStringLiteral("/spupdate.exe"), [this] {
             ++installerRequests;
+            if (!redirectInstallerTo.isEmpty()) {
+                QHttpServerResponse moved(Status::Found);
+                moved.addHeader(QByteArrayLiteral("Location"), redirectInstallerTo.toUtf8());
+                return moved;
+            }
             return QHttpServerResponse(QByteArrayLiteral("application/octet-stream"), installer, installerStatus);
         });
         server.route(QStringLiteral("/feedback.php"), QHttpServerRequest::Method::Post,
@@ -41,16 +80,19 @@ public:
                 feedbackContentType = request.value(QByteArrayLiteral("Content-Type"));
                 return QHttpServerResponse(QByteArrayLiteral("text/plain"), feedbackReply, feedbackStatus);
             });
+        if (transport == Transport::Https)
+            server.sslSetup(loopbackTls());
         port = server.listen(QHostAddress::LocalHost, 0);
     }
 
-    QUrl baseUrl() const { return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(port)); }
+    QUrl baseUrl() const { return QUrl(QStringLiteral("%1://127.0.0.1:%2").arg(scheme).arg(port)); }
 
     // "$BASE" in the manifest stands for baseUrl().
     QByteArray manifest;
     Status manifestStatus = Status::Ok;
     QByteArray installer;
     Status installerStatus = Status::Ok;
+    QString redirectInstallerTo; // answers the installer request with a redirect when set
     QByteArray feedbackReply = QByteArrayLiteral("Your feedback has been received.");
     Status feedbackStatus = Status::Ok;
 
@@ -61,6 +103,7 @@ public:
     quint16 port = 0;
 
 private:
+    QString scheme;
     QHttpServer server;
 };
 
@@ -70,19 +113,30 @@ class RawTcpServer : public QObject {
 public:
     enum Mode { Hang, Endless, CutOff };
 
-    explicit RawTcpServer(Mode mode)
+    explicit RawTcpServer(Mode mode, Transport transport = Transport::Http)
         : mode(mode)
+        , tls(transport == Transport::Https)
     {
-        server.listen(QHostAddress::LocalHost, 0);
-        connect(&server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = server.nextPendingConnection())
+        if (tls) {
+            auto sslServer = std::make_unique<QSslServer>();
+            sslServer->setSslConfiguration(loopbackTls());
+            server = std::move(sslServer);
+        } else {
+            server = std::make_unique<QTcpServer>();
+        }
+        server->listen(QHostAddress::LocalHost, 0);
+        connect(server.get(), &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = server->nextPendingConnection())
                 connect(socket, &QTcpSocket::readyRead, this, [this, socket] { answer(socket); });
         });
     }
 
     QUrl url(const QString &path) const
     {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(server.serverPort()).arg(path));
+        return QUrl(QStringLiteral("%1://127.0.0.1:%2%3")
+                        .arg(tls ? QStringLiteral("https") : QStringLiteral("http"))
+                        .arg(server->serverPort())
+                        .arg(path));
     }
 
 private:
@@ -108,7 +162,8 @@ private:
     }
 
     Mode mode;
-    QTcpServer server;
+    bool tls;
+    std::unique_ptr<QTcpServer> server;
 };
 
 // A port that nothing listens on.

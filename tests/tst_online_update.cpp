@@ -1,6 +1,8 @@
 #include <QtTest>
 
 #include <QAbstractButton>
+#include <QCryptographicHash>
+#include <QLabel>
 #include <QNetworkReply>
 #include <QRandomGenerator>
 
@@ -16,6 +18,8 @@ using namespace std::chrono_literals;
 namespace {
 
 const QString kPromptText = QStringLiteral("An update to version %1 is available. \n Would you like to download and install?");
+const QString kPkexec = QStringLiteral("/usr/bin/pkexec");
+const QString kRefused = QStringLiteral("Update|The update was refused:\n");
 
 QByteArray manifestFor(const QByteArray &version)
 {
@@ -45,12 +49,14 @@ private slots:
     void declineOrCancel_data();
     void declineOrCancel();
     void manualLatchCoversEarlierRequest();
+    void notConfiguredRequestsNothing();
     void installerSavedPrivatelyAndStarted();
+    void installerSource_data();
+    void installerSource();
     void installerFailures_data();
     void installerFailures();
     void overlappingCheckDoesNotSwapInstaller();
-    void realLaunch_data();
-    void realLaunch();
+    void pkexecFromPathIsNotUsed();
     void realMessageBox();
 
 private:
@@ -214,7 +220,8 @@ void TestOnlineUpdate::declineOrCancel()
     QSignalSpy updateStarted(&check, &UpdateCheck::updateStarted);
     QVERIFY(settled(check));
     QCOMPARE(texts(), QStringList { QStringLiteral("Update Available|") + kPromptText.arg("0.3") } + after);
-    QCOMPARE(check.findChildren<FileDownloader *>().size(), 1);
+    // The manifest's downloader is freed once it has been read.
+    QTRY_COMPARE(check.findChildren<FileDownloader *>().size(), 0);
     QCOMPARE(http.installerRequests, 0);
     QCOMPARE(updateStarted.count(), 0);
 }
@@ -240,9 +247,22 @@ void TestOnlineUpdate::manualLatchCoversEarlierRequest()
     QCOMPARE(texts(), QStringList { QStringLiteral("Update|No internet connection.") });
 }
 
+void TestOnlineUpdate::notConfiguredRequestsNothing()
+{
+    OnlineServices::setBaseUrl(QUrl());
+    if (OnlineServices::isConfigured())
+        QSKIP("this build names a service address");
+
+    UpdateCheck check;
+    QVERIFY(check.findChildren<FileDownloader *>().isEmpty());
+    check.manualCheck();
+    QVERIFY(check.findChildren<FileDownloader *>().isEmpty());
+    QCOMPARE(texts(), QStringList { QStringLiteral("Update|This build of Sampora has no update service configured.") });
+}
+
 void TestOnlineUpdate::installerSavedPrivatelyAndStarted()
 {
-    TestHttpServer http;
+    TestHttpServer http(Transport::Https);
     http.manifest = manifestFor("0.3");
     http.installer.resize(300 * 1024);
     QRandomGenerator(7).fillRange(reinterpret_cast<quint32 *>(http.installer.data()), http.installer.size() / 4);
@@ -264,7 +284,7 @@ void TestOnlineUpdate::installerSavedPrivatelyAndStarted()
     QCOMPARE(http.installerRequests, 1);
     QCOMPARE(starts.size(), 1);
     QCOMPARE(starts.first().size(), 2);
-    QCOMPARE(starts.first().first(), QStringLiteral("pkexec"));
+    QCOMPARE(starts.first().first(), kPkexec);
     const QString path = starts.first().at(1);
     QCOMPARE(updateStartedAtLaunch, 0);
     QCOMPARE(updateStarted.count(), 1);
@@ -289,6 +309,81 @@ void TestOnlineUpdate::installerSavedPrivatelyAndStarted()
     QCOMPARE(folder.permissions() & (owner | others), owner);
     QCOMPARE(installer.permissions() & others, QFile::Permissions());
     QVERIFY(QDir(folder.absoluteFilePath()).removeRecursively());
+    // Each downloader, with the installer's bytes, is freed once handled.
+    QTRY_COMPARE(check.findChildren<FileDownloader *>().size(), 0);
+}
+
+void TestOnlineUpdate::installerSource_data()
+{
+    QTest::addColumn<QByteArray>("location"); // "$BASE" is the https server the manifest came from
+    QTest::addColumn<QByteArray>("sha256"); // the manifest's sha256 element; none when empty
+    QTest::addColumn<QString>("refusal"); // the reason shown after the prompt; none when it runs
+    QTest::addColumn<bool>("fetched"); // the installer was requested from the server
+
+    const QByteArray installer = "#!/bin/sh\necho installer\n";
+    const QByteArray right = QCryptographicHash::hash(installer, QCryptographicHash::Sha256).toHex();
+    const QString notHttps = QStringLiteral("The installer is offered from an address that is not a secure web address (https):\n");
+    const QString mismatch
+        = QStringLiteral("The downloaded installer does not match the checksum the update server published.");
+
+    QTest::newRow("file:") << QByteArray("file:///bin/sh") << QByteArray() << notHttps + "file:///bin/sh" << false;
+    QTest::newRow("data:") << QByteArray("data:application/octet-stream;base64,IyEvYmluL3NoCg==") << QByteArray()
+                           << notHttps + "data:application/octet-stream;base64,IyEvYmluL3NoCg==" << false;
+    QTest::newRow("http after https") << QByteArray("$HTTP/spupdate.exe") << QByteArray() << notHttps + "$HTTP/spupdate.exe"
+                                      << false;
+    QTest::newRow("relative") << QByteArray("spupdate.exe") << QByteArray() << notHttps + "spupdate.exe" << false;
+    QTest::newRow("another host") << QByteArray("https://localhost:$PORT/spupdate.exe") << QByteArray()
+                                  << QStringLiteral("The installer is offered from localhost, not from the update server 127.0.0.1.")
+                                  << false;
+    QTest::newRow("no download_location") << QByteArray() << QByteArray()
+                                          << QStringLiteral("The update information names no installer to download.") << false;
+    QTest::newRow("wrong sha256") << QByteArray("$BASE/spupdate.exe") << QByteArray(64, '0') << mismatch << true;
+    QTest::newRow("malformed sha256") << QByteArray("$BASE/spupdate.exe") << QByteArray("sha256:") + right << mismatch << true;
+    QTest::newRow("right sha256") << QByteArray("$BASE/spupdate.exe") << right << QString() << true;
+    QTest::newRow("right sha256, upper case, blanks")
+        << QByteArray("$BASE/spupdate.exe") << "\n  " + right.toUpper() + " " << QString() << true;
+    QTest::newRow("no sha256") << QByteArray("$BASE/spupdate.exe") << QByteArray() << QString() << true;
+}
+
+void TestOnlineUpdate::installerSource()
+{
+    QFETCH(QByteArray, location);
+    QFETCH(QByteArray, sha256);
+    QFETCH(QString, refusal);
+    QFETCH(bool, fetched);
+
+    TestHttpServer https(Transport::Https);
+    TestHttpServer http;
+    https.installer = "#!/bin/sh\necho installer\n";
+    http.installer = https.installer;
+    const QByteArray httpBase = http.baseUrl().toString().toUtf8();
+    location.replace("$HTTP", httpBase).replace("$PORT", QByteArray::number(https.port));
+    refusal.replace(QStringLiteral("$HTTP"), QString::fromUtf8(httpBase));
+    https.manifest = "<update><version>0.3</version>"
+        + (location.isEmpty() ? QByteArray() : "<download_location>" + QString::fromUtf8(location).toHtmlEscaped().toUtf8() + "</download_location>")
+        + (sha256.isEmpty() ? QByteArray() : "<sha256>" + sha256 + "</sha256>") + "</update>";
+    OnlineServices::setBaseUrl(https.baseUrl());
+    answers = { QMessageBox::Yes };
+
+    UpdateCheck check;
+    QSignalSpy updateStarted(&check, &UpdateCheck::updateStarted);
+    QVERIFY(settled(check));
+
+    QCOMPARE(https.installerRequests + http.installerRequests, fetched ? 1 : 0);
+    QCOMPARE(http.installerRequests, 0);
+    if (refusal.isEmpty()) {
+        QCOMPARE(texts().size(), 1); // the prompt only
+        QCOMPARE(starts.size(), 1);
+        QCOMPARE(updateStarted.count(), 1);
+        QVERIFY(QDir(check.installerDir()).removeRecursively());
+    } else {
+        QCOMPARE(texts().size(), 2);
+        QCOMPARE(texts().last(), kRefused + refusal);
+        QCOMPARE(boxes.last().icon, QMessageBox::Warning);
+        QVERIFY(starts.isEmpty());
+        QCOMPARE(updateStarted.count(), 0);
+        QVERIFY(check.installerDir().isEmpty());
+    }
 }
 
 void TestOnlineUpdate::installerFailures_data()
@@ -301,7 +396,7 @@ void TestOnlineUpdate::installerFailures_data()
     const QString notDownloaded = QStringLiteral("Update|The update could not be downloaded");
     QTest::newRow("installer 404") << "404" << notDownloaded << false;
     QTest::newRow("installer cut off") << "cutoff" << notDownloaded << false;
-    QTest::newRow("no download_location") << "nolocation" << notDownloaded << false;
+    QTest::newRow("redirected to another server") << "redirect" << notDownloaded << false;
     QTest::newRow("cannot save") << "nosave" << QStringLiteral("Update|The update could not be saved") << false;
     QTest::newRow("cannot start") << "nostart" << QStringLiteral("Update|The update installer could not be started")
                                   << true;
@@ -313,16 +408,18 @@ void TestOnlineUpdate::installerFailures()
     QFETCH(QString, shown);
     QFETCH(bool, launched);
 
-    TestHttpServer http;
-    RawTcpServer cutOff(RawTcpServer::CutOff);
+    TestHttpServer http(Transport::Https);
+    RawTcpServer cutOff(RawTcpServer::CutOff, Transport::Https);
+    TestHttpServer elsewhere(Transport::Https);
     http.manifest = manifestFor("0.3");
     http.installer = "#!/bin/sh\n";
+    elsewhere.installer = http.installer;
     if (failure == QLatin1String("404"))
         http.installerStatus = Status::NotFound;
     if (failure == QLatin1String("cutoff"))
         http.manifest.replace("$BASE/spupdate.exe", cutOff.url(QStringLiteral("/spupdate.exe")).toString().toUtf8());
-    if (failure == QLatin1String("nolocation"))
-        http.manifest = "<update><version>0.3</version></update>";
+    if (failure == QLatin1String("redirect"))
+        http.redirectInstallerTo = elsewhere.baseUrl().toString() + QStringLiteral("/spupdate.exe");
     // A temporary "directory" that is a file: no folder can be made in it, not even by root.
     QTemporaryFile notAFolder;
     QVERIFY(notAFolder.open());
@@ -344,13 +441,16 @@ void TestOnlineUpdate::installerFailures()
     }
     QCOMPARE(starts.size(), launched ? 1 : 0);
     QCOMPARE(updateStarted.count(), 0);
-    if (!check.installerDir().isEmpty())
-        QVERIFY(QDir(check.installerDir()).removeRecursively());
+    QCOMPARE(elsewhere.installerRequests, 0);
+    // An installer that was saved but could not be started leaves nothing behind.
+    QVERIFY(check.installerDir().isEmpty());
+    if (launched)
+        QVERIFY(!QFileInfo::exists(QFileInfo(starts.first().at(1)).absolutePath()));
 }
 
 void TestOnlineUpdate::overlappingCheckDoesNotSwapInstaller()
 {
-    TestHttpServer http;
+    TestHttpServer http(Transport::Https);
     http.manifest = manifestFor("0.3");
     http.installer = QByteArray("#!/bin/sh\necho installer\n").repeated(1000);
     OnlineServices::setBaseUrl(http.baseUrl());
@@ -374,36 +474,25 @@ void TestOnlineUpdate::overlappingCheckDoesNotSwapInstaller()
     QVERIFY(QDir(check.installerDir()).removeRecursively());
 }
 
-void TestOnlineUpdate::realLaunch_data()
+void TestOnlineUpdate::pkexecFromPathIsNotUsed()
 {
-    QTest::addColumn<bool>("havePkexec");
-    QTest::newRow("pkexec runs the installer") << true;
-    QTest::newRow("no pkexec") << false;
-}
+    if (QFileInfo::exists(kPkexec))
+        QSKIP("a real pkexec is installed; the test would run the installer through it");
 
-void TestOnlineUpdate::realLaunch()
-{
-    QFETCH(bool, havePkexec);
-
-    // A stand-in pkexec on PATH records its arguments and runs them, as the real one does
-    // once the user has authenticated.
+    // A stand-in pkexec first on PATH would run anything as "root": it must not be asked.
     QTemporaryDir bin;
-    const QString marker = bin.filePath(QStringLiteral("installed"));
-    if (havePkexec) {
-        QFile pkexec(bin.filePath(QStringLiteral("pkexec")));
-        QVERIFY(pkexec.open(QIODevice::WriteOnly));
-        pkexec.write("#!/bin/sh\necho \"$@\" > \"$0-args\"\nexec \"$@\"\n");
-        pkexec.close();
-        QVERIFY(pkexec.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    }
+    QFile pkexec(bin.filePath(QStringLiteral("pkexec")));
+    QVERIFY(pkexec.open(QIODevice::WriteOnly));
+    pkexec.write("#!/bin/sh\necho \"$@\" > \"$0-args\"\nexec \"$@\"\n");
+    pkexec.close();
+    QVERIFY(pkexec.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     const QByteArray savedPath = qgetenv("PATH");
-    qputenv("PATH", bin.path().toLocal8Bit());
-    qputenv("SAMPORA_TEST_MARKER", marker.toLocal8Bit());
+    qputenv("PATH", bin.path().toLocal8Bit() + ':' + savedPath);
     InstallerLauncher::setStarter({});
 
-    TestHttpServer http;
+    TestHttpServer http(Transport::Https);
     http.manifest = manifestFor("0.3");
-    http.installer = "#!/bin/sh\necho ran > \"$SAMPORA_TEST_MARKER\"\n";
+    http.installer = "#!/bin/sh\n";
     OnlineServices::setBaseUrl(http.baseUrl());
     answers = { QMessageBox::Yes };
     UpdateCheck check;
@@ -414,28 +503,23 @@ void TestOnlineUpdate::realLaunch()
     useTestSeams();
     QVERIFY(done);
 
-    const QString installer = check.installerDir() + QStringLiteral("/spupdate.exe");
-    if (havePkexec) {
-        QCOMPARE(updateStarted.count(), 1);
-        QCOMPARE(texts().size(), 1);
-        QTRY_VERIFY(QFile::exists(marker));
-        QFile args(bin.filePath(QStringLiteral("pkexec-args")));
-        QVERIFY(args.open(QIODevice::ReadOnly));
-        QCOMPARE(QString::fromLocal8Bit(args.readAll()).trimmed(), installer);
-    } else {
-        QCOMPARE(updateStarted.count(), 0);
-        QCOMPARE(texts().size(), 2);
-        QVERIFY(texts().last().startsWith(QLatin1String("Update|The update installer could not be started")));
-    }
-    QVERIFY(QDir(check.installerDir()).removeRecursively());
+    QCOMPARE(http.installerRequests, 1);
+    QVERIFY(!QFile::exists(bin.filePath(QStringLiteral("pkexec-args"))));
+    QCOMPARE(updateStarted.count(), 0);
+    QCOMPARE(texts().size(), 2);
+    QVERIFY(texts().last().startsWith(QLatin1String("Update|The update installer could not be started")));
+    QVERIFY(check.installerDir().isEmpty());
 }
 
 void TestOnlineUpdate::realMessageBox()
 {
-    // Without a responder the user sees a real, parentless box and its answer counts.
+    // Without a responder the user sees a real, parentless box and its answer counts. What a
+    // server wrote into the text shows as written, never as markup.
     UserPrompt::setResponder({});
+    const QString served = QStringLiteral("An update to version <b>1.0</b><img src=\"https://x/y.png\"> is available.");
     QString title;
     QString text;
+    QString shown;
     bool parentless = false;
     QTimer::singleShot(0, this, [&] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
@@ -443,15 +527,20 @@ void TestOnlineUpdate::realMessageBox()
             return;
         title = box->windowTitle();
         text = box->text();
+        for (const QLabel *label : box->findChildren<QLabel *>()) {
+            if (label->text() == served && label->textFormat() == Qt::PlainText)
+                shown = label->text();
+        }
         parentless = box->parentWidget() == nullptr;
         box->button(QMessageBox::No)->click();
     });
     const QMessageBox::StandardButton answer = UserPrompt::show({ QMessageBox::Question, QStringLiteral("Update Available"),
-        QStringLiteral("Take it?"), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel });
+        served, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel });
     useTestSeams();
     QCOMPARE(answer, QMessageBox::No);
     QCOMPARE(title, QStringLiteral("Update Available"));
-    QCOMPARE(text, QStringLiteral("Take it?"));
+    QCOMPARE(text, served);
+    QCOMPARE(shown, served);
     QVERIFY(parentless);
 }
 
