@@ -6,14 +6,12 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QLoggingCategory>
 
 #include <fluidsynth.h>
 
+#include "library/logcategories.h"
 #include "player/miditiming.h"
 #include "player/pcmformat.h"
-
-Q_LOGGING_CATEGORY(lcMidi, "sampora.decoder.midi", QtWarningMsg)
 
 namespace {
 
@@ -24,9 +22,9 @@ constexpr qint64 kFadeFrames = PcmFormat::kRate / 500; // 2 ms
 void logFluid(int level, const char *message, void *)
 {
     if (level <= FLUID_ERR)
-        qCWarning(lcMidi) << message;
+        qCWarning(lcPlayer) << message;
     else
-        qCDebug(lcMidi) << message;
+        qCDebug(lcPlayer) << message;
 }
 
 // fluidsynth prints to stderr by default; its messages go to our logging category instead.
@@ -100,7 +98,7 @@ std::unique_ptr<MidiSource> MidiSource::open(const QByteArray &smf)
     routeFluidLog();
     std::unique_ptr<MidiSource> source(new MidiSource(smf, frames));
     if (!source->rewind()) {
-        qCWarning(lcMidi) << "cannot render MIDI with sound font" << soundFont();
+        qCWarning(lcPlayer) << "cannot render MIDI with sound font" << soundFont();
         return nullptr;
     }
     return source;

@@ -1,10 +1,8 @@
 #include "player/resampler.h"
 
-#include <QLoggingCategory>
-
 #include <soxr.h>
 
-Q_LOGGING_CATEGORY(lcResampler, "sampora.decoder.resampler", QtWarningMsg)
+#include "library/logcategories.h"
 
 Resampler::Resampler(int inputRate, int outputRate)
     : inputRate(inputRate)
@@ -15,7 +13,7 @@ Resampler::Resampler(int inputRate, int outputRate)
     const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
     converter = soxr_create(inputRate, outputRate, 2, &error, &io, &quality, nullptr);
     if (error) {
-        qCWarning(lcResampler) << "libsoxr:" << error << inputRate << "->" << outputRate;
+        qCWarning(lcPlayer) << "libsoxr:" << error << inputRate << "->" << outputRate;
         soxr_delete(converter);
         converter = nullptr;
     }

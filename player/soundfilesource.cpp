@@ -1,11 +1,10 @@
 #include "player/soundfilesource.h"
 
 #include <QFile>
-#include <QLoggingCategory>
 
 #include <sndfile.h>
 
-Q_LOGGING_CATEGORY(lcSoundFile, "sampora.decoder.soundfile", QtWarningMsg)
+#include "library/logcategories.h"
 
 namespace {
 
@@ -55,11 +54,11 @@ std::unique_ptr<SoundFileSource> SoundFileSource::open(const QString &path)
     SF_INFO info {};
     SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
     if (!file) {
-        qCDebug(lcSoundFile) << "libsndfile cannot open" << path << sf_strerror(nullptr);
+        qCDebug(lcPlayer) << "libsndfile cannot open" << path << sf_strerror(nullptr);
         return nullptr;
     }
     if (info.channels < 1 || info.samplerate < 1 || info.frames < 1) {
-        qCDebug(lcSoundFile) << "no audio in" << path << info.channels << info.samplerate << info.frames;
+        qCDebug(lcPlayer) << "no audio in" << path << info.channels << info.samplerate << info.frames;
         sf_close(file);
         return nullptr;
     }
