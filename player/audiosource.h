@@ -13,6 +13,6 @@ public:
     virtual qint64 totalFrames() const = 0;
     // Fills up to `frames` stereo frames; returns how many, 0 at the end or on a read error.
     virtual qint64 read(float *stereo, qint64 frames) = 0;
-    // Back to the first frame.
-    virtual bool rewind() = 0;
+    // Reading goes on from this frame (at sampleRate()); false when the file cannot get there.
+    virtual bool seek(qint64 frame) = 0;
 };

@@ -72,17 +72,10 @@ bool FileDecoder::open(const QString &path, QString *reason)
     }
     sourceFrames.resize(kChunkFrames * PcmFormat::kChannels);
     converted.resize(kChunkFrames * PcmFormat::kChannels);
-    resetPosition();
-    return true;
-}
-
-void FileDecoder::resetPosition()
-{
     sourcePos = sourceCount = 0;
     sourceEnded = false;
     sourceFramesRead = framesMade = 0;
-    if (resampler)
-        resampler->clear();
+    return true;
 }
 
 qint64 FileDecoder::totalFrames() const
@@ -94,11 +87,19 @@ qint64 FileDecoder::totalFrames() const
     return std::llround(source->totalFrames() * resampler->ratio());
 }
 
-bool FileDecoder::rewind()
+bool FileDecoder::seek(qint64 frame)
 {
-    if (!source || !source->rewind())
+    if (!source || frame < 0)
         return false;
-    resetPosition();
+    const qint64 sourceFrame = resampler ? std::llround(frame / resampler->ratio()) : frame;
+    if (sourceFrame > source->totalFrames() || !source->seek(sourceFrame))
+        return false;
+    sourcePos = sourceCount = 0;
+    sourceEnded = false;
+    sourceFramesRead = sourceFrame;
+    framesMade = resampler ? std::llround(sourceFrame * resampler->ratio()) : sourceFrame;
+    if (resampler)
+        resampler->clear();
     return true;
 }
 

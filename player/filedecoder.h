@@ -28,8 +28,12 @@ public:
 
     // Writes up to `frames` interleaved frames to `out`; returns how many, 0 at the end.
     qint64 read(qint16 *out, qint64 frames);
-    // Back to the first frame; false on a read error.
-    bool rewind();
+    // Reading goes on from this frame; false when the file cannot get there (a read error,
+    // a frame past the end). After resampling the frame reached may lie up to half a frame off.
+    bool seek(qint64 frame);
+    bool rewind() { return seek(0); }
+    // The next frame read() gives.
+    qint64 position() const { return framesMade; }
 
     // The length the file announces, in frames of PcmFormat. A damaged file (a cut MP3, say)
     // may end sooner; read() then ends there.
@@ -39,7 +43,6 @@ public:
     static QString failureReason(const QString &path);
 
 private:
-    void resetPosition();
     qint64 fillFromSource();
     qint64 produce(float *stereo, qint64 frames);
 

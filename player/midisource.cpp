@@ -39,7 +39,7 @@ void routeFluidLog()
 
 } // namespace
 
-// One synthesizer playing the file from its start: made anew for every rewind, so that a
+// One synthesizer playing the file from its start: made anew for every restart, so that a
 // repeat starts with no notes or reverb left over from the pass before.
 struct MidiSource::Synth {
     fluid_settings_t *settings = new_fluid_settings();
@@ -97,7 +97,7 @@ std::unique_ptr<MidiSource> MidiSource::open(const QByteArray &smf)
         return nullptr;
     routeFluidLog();
     std::unique_ptr<MidiSource> source(new MidiSource(smf, frames));
-    if (!source->rewind()) {
+    if (!source->restart()) {
         qCWarning(lcPlayer) << "cannot render MIDI with sound font" << soundFont();
         return nullptr;
     }
@@ -130,7 +130,20 @@ qint64 MidiSource::read(float *stereo, qint64 count)
     return count;
 }
 
-bool MidiSource::rewind()
+bool MidiSource::seek(qint64 frame)
+{
+    // A synthesizer cannot jump: it plays the file again from the start up to the frame.
+    if (frame < 0 || frame > frames || !restart())
+        return false;
+    float scratch[2 * 1024];
+    while (position < frame) {
+        if (read(scratch, std::min<qint64>(1024, frame - position)) == 0)
+            return false;
+    }
+    return true;
+}
+
+bool MidiSource::restart()
 {
     synth = std::make_unique<Synth>();
     position = 0;

@@ -23,12 +23,13 @@ public:
     int sampleRate() const override;
     qint64 totalFrames() const override { return frames; }
     qint64 read(float *stereo, qint64 count) override;
-    bool rewind() override;
+    bool seek(qint64 frame) override;
 
 private:
     struct Synth;
 
     MidiSource(const QByteArray &smf, qint64 frames);
+    bool restart();
 
     QByteArray smf;
     qint64 frames;

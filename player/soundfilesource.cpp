@@ -86,4 +86,4 @@ qint64 SoundFileSource::read(float *stereo, qint64 count)
     return got;
 }
 
-bool SoundFileSource::rewind() { return sf_seek(file, 0, SEEK_SET) == 0; }
+bool SoundFileSource::seek(qint64 frame) { return sf_seek(file, frame, SEEK_SET) == frame; }

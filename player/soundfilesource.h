@@ -20,7 +20,7 @@ public:
     int sampleRate() const override { return rate; }
     qint64 totalFrames() const override { return frames; }
     qint64 read(float *stereo, qint64 count) override;
-    bool rewind() override;
+    bool seek(qint64 frame) override;
 
 private:
     SoundFileSource(SNDFILE *file, int rate, qint64 frames, StereoDownmix downmix);
