@@ -113,6 +113,11 @@ void MainWindow::createActions()
     bpmAct = createAction(tr("BPM Matching"), &MainWindow::toggleBPM, true);
     bpmAct->setShortcut(QKeySequence(tr("Ctrl+B")));
     bpmAct->setChecked(true);
+    // Ctrl+Q quits; Ctrl+U is free on every desktop.
+    quantizeAct = createAction(tr("&Quantize"), &MainWindow::toggleQuantize, true);
+    quantizeAct->setShortcut(QKeySequence(tr("Ctrl+U")));
+    quantizeAct->setStatusTip(tr("Next, previous and rows joining in wait for the next bar line"));
+    quantizeAct->setChecked(true);
 
     player1MelodyAct = createAction(tr("Melody"), &MainWindow::player1Melody, true);
     player1BeatAct = createAction(tr("beat/effects"), &MainWindow::player1Beat, true);
@@ -169,6 +174,7 @@ void MainWindow::createMenus()
     editMenu->addAction(libraryAct);
     editMenu->addSeparator();
     editMenu->addAction(bpmAct);
+    editMenu->addAction(quantizeAct);
 
     playlistMenu = menuBar()->addMenu(tr("&Playlist"));
     genreMenu = playlistMenu->addMenu(tr("Genre"));
@@ -232,6 +238,11 @@ void MainWindow::custom()
 void MainWindow::toggleBPM()
 {
     deck->tempoCtrl->toggleMatching();
+}
+
+void MainWindow::toggleQuantize()
+{
+    deck->setQuantize(quantizeAct->isChecked());
 }
 
 void MainWindow::setPlayerSampleType(int row, int type)

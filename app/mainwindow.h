@@ -34,6 +34,7 @@ private slots:
     void techno();
     void custom();
     void toggleBPM();
+    void toggleQuantize();
     void player1Melody();
     void player1Beat();
     void player1Bass();
@@ -74,6 +75,7 @@ private:
     QAction *technoAct = nullptr;
     QAction *customAct = nullptr;
     QAction *bpmAct = nullptr;
+    QAction *quantizeAct = nullptr;
     QAction *player1MelodyAct = nullptr;
     QAction *player1BeatAct = nullptr;
     QAction *player1BassAct = nullptr;

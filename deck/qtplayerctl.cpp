@@ -13,6 +13,7 @@
 #include "dialogs/savefiles.h"
 #include "library/logcategories.h"
 #include "library/sampora.h"
+#include "deck/bargrid.h"
 #include "player/player.h"
 #include "tempo/tempoctrl.h"
 
@@ -48,6 +49,9 @@ QTplayerCtl::QTplayerCtl(QWidget *parent)
         player->toggleRepeat();
     for (Player *player : importPlayers)
         player->disabled = true;
+    grid = std::make_unique<BarGrid>(allPlayers());
+    for (Player *player : allPlayers())
+        player->setBarLineFinder([this](double earliestMs) { return grid->nextBarLine(earliestMs); });
     hideImport1();
     hideImport2();
 
@@ -150,6 +154,23 @@ void QTplayerCtl::setPlayButtonStyle(bool showPause)
 void QTplayerCtl::updatePlaylist()
 {
     library->updateMedia();
+    libraryChanged();
+}
+
+void QTplayerCtl::libraryChanged()
+{
+    for (Player *player : players)
+        player->libraryChanged();
+}
+
+void QTplayerCtl::setQuantize(bool on)
+{
+    grid->setEnabled(on);
+}
+
+bool QTplayerCtl::quantizes() const
+{
+    return grid->isEnabled();
 }
 
 void QTplayerCtl::playPause()
@@ -281,11 +302,13 @@ void QTplayerCtl::pause()
 void QTplayerCtl::updateMedia()
 {
     library->updateMedia();
+    libraryChanged();
 }
 
 void QTplayerCtl::changeGenre(GenrePreset gp)
 {
     library->setGenre(gp);
+    libraryChanged();
     // Rows already playing keep their sample; the genre applies to each row's next draw.
     if (playing) {
         for (Player *player : players)

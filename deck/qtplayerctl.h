@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <memory>
 
 #include <QString>
 #include <QVector>
@@ -10,6 +11,7 @@
 #include "player/trackinfo.h"
 #include "ui_progressbars.h"
 
+class BarGrid;
 class QEvent;
 class Player;
 class Sampora;
@@ -69,6 +71,9 @@ public slots:
     void showImport2();
     void setVolume(int v);
     void muteVolume(bool mute);
+    // Quantized moves: next, previous and rows joining in wait for the grid's next bar line.
+    void setQuantize(bool on);
+    bool quantizes() const;
 
 protected:
     // The file for a new added track; empty when the user cancels. Tests replace the dialog.
@@ -94,4 +99,7 @@ private:
     void connectWidgets();
     void setPlayButtonStyle(bool showPause);
     void silenceHiddenRows();
+    void libraryChanged();
+
+    std::unique_ptr<BarGrid> grid;
 };

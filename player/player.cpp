@@ -1,5 +1,6 @@
 #include "player/player.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QAbstractButton>
@@ -12,17 +13,28 @@
 #include <QStyle>
 #include <QTimer>
 
+#include "library/logcategories.h"
 #include "library/paths.h"
 #include "library/sampletypes.h"
 #include "library/sampora.h"
+#include "player/decodedsample.h"
+#include "player/pcmformat.h"
+#include "player/pcmstream.h"
+#include "player/sampledecoder.h"
 #include "player/vlcplayback.h"
 
 namespace {
 
-constexpr int kPollMs = 50;
+// While a row plays, how often it looks at what is heard: events come within this of their frame.
+constexpr int kPollMs = 5;
 constexpr qsizetype kMaxHistory = 999;
 // Broken samples in a row after which the row stops instead of drawing yet another one.
 constexpr int kMaxFailures = 3;
+// Samples the stream may still hold: the current one, a queued one and a pending jump, and
+// the ones an unheard event still names.
+constexpr qsizetype kKeptSamples = 8;
+// Time a switch needs between being placed in the stream and the stream reading that frame.
+constexpr double kSwitchMarginMs = 30.0;
 
 void appendCapped(QList<TrackInfo> &history, const TrackInfo &entry)
 {
@@ -45,6 +57,26 @@ QString typeName(int sampleType)
     }
 }
 
+const QElapsedTimer &wallClock()
+{
+    static const QElapsedTimer clock = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return clock;
+}
+
+double framesToMs(qint64 frames)
+{
+    return double(frames) * 1000.0 / PcmFormat::kRate;
+}
+
+qint64 msToFrames(double ms)
+{
+    return qint64(std::llround(ms * PcmFormat::kRate / 1000.0));
+}
+
 } // namespace
 
 Player::Player(int id, QAbstractSlider **positionSlider, QAbstractSlider **tempoSlider, Sampora **library,
@@ -62,11 +94,16 @@ Player::Player(int id, QAbstractSlider **positionSlider, QAbstractSlider **tempo
     this->id = id;
     playing = false;
     timer = new QTimer(this);
+    timer->setTimerType(Qt::PreciseTimer);
+    timer->setInterval(kPollMs);
     disabled = false;
 
-    const QStringList arguments { QStringLiteral("-I"), includePath, QStringLiteral("--verbose=1") };
+    const QStringList arguments = QStringList { QStringLiteral("-I"), includePath } + vlcVerbosityArguments();
+    stream = std::make_unique<PcmStream>();
     vlc = std::make_unique<VlcPlayback>(arguments);
-    qDebug() << "Creat VLC instance: with " << arguments.size() << " args";
+    vlc->setStream(stream.get());
+    decoder.setMaxThreadCount(1);
+    qCDebug(lcPlayer) << "Creat VLC instance: with " << arguments.size() << " args";
 
     this->playPauseBox = *playPauseBox;
     this->library = *library;
@@ -83,22 +120,35 @@ Player::Player(int id, QAbstractSlider **positionSlider, QAbstractSlider **tempo
     track.bpm = track.baseBpm = currentBpm;
     track.rate = 1.0f;
 
-    if (!track.file.isEmpty())
-        vlc->load(track.file);
-
-    // The poll alone would notice an ended sample up to a tick late, and that wait is heard
-    // as silence before the next sample; libvlc's end notice brings the same check forward.
-    vlc->setEndNotice(
-        [this] { QMetaObject::invokeMethod(this, &Player::updateInterface, Qt::QueuedConnection); });
+    if (!track.file.isEmpty()) {
+        showFile(track.file, newToken(), nullptr);
+        prepareUpcoming();
+    }
 
     connect(timer, &QTimer::timeout, this, &Player::updateInterface);
     connect(this->positionSlider, &QAbstractSlider::valueChanged, this, &Player::changePosition);
     connect(this->tempoSlider, &QAbstractSlider::valueChanged, this, &Player::adjustTempo);
     connect(this->playPauseBox, &QAbstractButton::toggled, this, &Player::playPauseToggle);
-    timer->start(kPollMs);
 }
 
-Player::~Player() = default;
+Player::~Player()
+{
+    // No decode may report back into a half-destroyed player; then libvlc stops reading the
+    // stream before the stream goes.
+    decoder.clear();
+    decoder.waitForDone();
+    vlc.reset();
+}
+
+double Player::wallClockMs()
+{
+    return double(wallClock().nsecsElapsed()) / 1e6;
+}
+
+qint64 Player::nowMs() const
+{
+    return qint64(wallClockMs());
+}
 
 float Player::playbackRate() const
 {
@@ -120,11 +170,37 @@ bool Player::hasBpm() const
     return track.baseBpm > kMinUsableBpm;
 }
 
+bool Player::held() const
+{
+    return playPauseBox->isChecked();
+}
+
 float Player::targetRate() const
 {
     // The tempo slider and the tempo controller bend only samples whose tempo is known.
     return hasBpm() ? track.rate + sliderOffset() : 1.0f;
 }
+
+double Player::heardTempo() const
+{
+    return hasBpm() ? double(track.baseBpm) * double(vlc->rate()) : 0.0;
+}
+
+QString Player::heardFile() const
+{
+    return passSample && playing ? passSample->file : QString();
+}
+
+float Player::heardPosition() const
+{
+    if (!passSample || passSample->frames() == 0)
+        return 0.0f;
+    const qint64 heard = clock.running() ? clock.heardFrame(nowMs()) : passFrame;
+    const qint64 frame = std::clamp<qint64>(heard - passFrame + passOffset, 0, passSample->frames());
+    return float(double(frame) / double(passSample->frames()));
+}
+
+// ---- the sample bookkeeping: what the row plays, its histories and signals ----
 
 void Player::playFile(QString file)
 {
@@ -148,29 +224,56 @@ void Player::playFile(QString file)
         currentBpm = 1;
         track.rate = 1.0f;
     }
-    vlc->load(file);
-    // The rate goes in before the start so that the sample never plays a moment too fast.
+    // The rate goes in before the sample is heard, so that it never plays a moment too fast.
     setRate(targetRate());
-    playing = true;
-    vlc->play();
-    qDebug() << "STATE:" << vlc->state();
+    // A held row takes its new sample and stays held.
+    if (!held())
+        playing = true;
+
+    if (placed.token != 0 && placed.file == file) {
+        // Already in the stream at its frame (the end of the last sample, or a bar line).
+        currentSample = placed.sample;
+        currentToken = placed.token;
+    } else {
+        Sample ready;
+        if (upcoming.file == file)
+            ready = upcoming.sample;
+        if (!ready)
+            ready = keptSample(file);
+        showFile(file, newToken(), ready);
+    }
+    placed = {};
+    if (upcoming.file == file)
+        upcoming = {};
+    qCDebug(lcPlayer) << "STATE:" << vlc->state();
 
     if (hasBpm()) {
-        qDebug() << "attempting to emit NewBPM";
+        qCDebug(lcPlayer) << "attempting to emit NewBPM";
         emit NewBPM();
     }
     play();
+    prepareUpcoming();
+    syncTimer();
 }
 
 void Player::setRate(float r)
 {
-    qDebug() << "Play Rate:" << r;
+    qCDebug(lcPlayer) << "Play Rate:" << r;
     vlc->setRate(r);
+    clock.setRate(nowMs(), double(r));
 }
 
 void Player::adjustTempo(int pos)
 {
     Q_UNUSED(pos)
+    if (playing) {
+        // The sample plays on without a break; the tempo controller hears the row stop and start
+        // again, so that it moves to the end of the matched rows as before.
+        emit Stopped(id);
+        setRate(targetRate());
+        emit Playing(id);
+        return;
+    }
     pause();
     setRate(targetRate());
     play();
@@ -178,42 +281,70 @@ void Player::adjustTempo(int pos)
 
 void Player::adjustRate(float rate)
 {
-    qDebug() << "current Rate=" << QString::number(track.rate, 'f', 2);
+    qCDebug(lcPlayer) << "current Rate=" << QString::number(track.rate, 'f', 2);
     const float base = track.rate < 0.5f ? 1.0f : track.rate;
     track.rate = base + rate;
     // Recomputed from the starting BPM every time, so repeated adjustments never compound.
     // The small allowance keeps 100 x 0.9f (89.99999) at 90.
     if (hasBpm())
         currentBpm = qint32(std::trunc(double(track.baseBpm) * double(track.rate) + 1e-3));
-    qDebug() << "Play Rate Adustment :" << QString::number(track.rate, 'f', 3) << " P:" << id;
+    qCDebug(lcPlayer) << "Play Rate Adustment :" << QString::number(track.rate, 'f', 3) << " P:" << id;
     vlc->setRate(targetRate());
+    clock.setRate(nowMs(), double(targetRate()));
 }
 
 void Player::play()
 {
     if (disabled)
         return;
-    if (playPauseBox->isChecked())
+    if (held())
         return;
-    if (!playing)
-        vlc->play();
+    if (!playing) {
+        playing = true;
+        if (audioPaused && nextBarMs() < 0) {
+            vlc->play();
+            clock.resume(nowMs());
+            audioPaused = false;
+        } else {
+            // A row that joins others starts its sample on their next bar line.
+            restartAudio(0);
+        }
+        if (failedWhileIdle)
+            QMetaObject::invokeMethod(this, [this] { sampleFailed(currentFailure); }, Qt::QueuedConnection);
+    }
     playing = true;
+    syncTimer();
     emit Playing(id);
 }
 
 void Player::pause()
 {
-    if (playing)
+    if (playing) {
         vlc->pause();
+        clock.pause(nowMs());
+        audioPaused = true;
+    }
     playing = false;
+    syncTimer();
     emit Stopped(id);
 }
 
 void Player::stop()
 {
-    vlc->setPosition(0.0f);
     vlc->stop();
+    dropEvents();
+    clock.stop();
+    audioPaused = false;
     playing = false;
+    planned = Planned::None;
+    if (currentSample) {
+        keep(currentSample, currentToken);
+        stream->jump(currentSample, currentToken, 0);
+    }
+    queueUpcoming();
+    passFrame = 0;
+    passOffset = 0;
+    syncTimer();
     emit Stopped(id);
     const QSignalBlocker blocker(positionSlider);
     positionSlider->setValue(0);
@@ -221,7 +352,7 @@ void Player::stop()
 
 void Player::playPauseToggle()
 {
-    qDebug() << "Player Pause button clicked";
+    qCDebug(lcPlayer) << "Player Pause button clicked";
     if (disabled)
         return;
     if (playPauseBox->isChecked())
@@ -233,75 +364,45 @@ void Player::playPauseToggle()
 void Player::toggleRepeat()
 {
     repeat = !repeat;
+    stream->setRepeat(repeat);
 }
 
 void Player::setSampleType(int t)
 {
     sampleType = t;
+    libraryChanged();
+}
+
+void Player::libraryChanged()
+{
+    if (forwardHistory.isEmpty())
+        prepareUpcoming();
 }
 
 void Player::changeVolume(int newVolume)
 {
     vlc->setVolume(newVolume);
-}
-
-void Player::updateInterface()
-{
-    if (!playing || disabled)
-        return;
-    if (!vlc->hasMedia())
-        return;
-
-    {
-        const QSignalBlocker blocker(positionSlider);
-        positionSlider->setValue(int(vlc->position() * 100));
-    }
-    vlc->applyVolume();
-
-    const VlcPlayback::State state = vlc->state();
-    if (state == VlcPlayback::Playing && vlc->opened())
-        failures = 0;
-    if (state != VlcPlayback::Ended && state != VlcPlayback::Error)
-        return;
-    if (!vlc->opened() || state == VlcPlayback::Error) {
-        sampleFailed();
-        return;
-    }
-    failures = 0;
-    qDebug() << "STOP STATE:" << id << int(state);
-    if (repeat) {
-        // The loop goes round quietly: the sample keeps its rate and its place in the tempo
-        // matching. Starting it over through next() would reset its rate to 1.0 and have
-        // the tempo controller bend the other rows again at every pass, so they would drift.
-        vlc->restart();
-        return;
-    }
-    next();
-}
-
-void Player::changePosition(int newPosition)
-{
-    qDebug() << "changePosition" << newPosition;
-    if (vlc->hasMedia())
-        vlc->setPosition(float(newPosition) / 100);
-}
-
-bool Player::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == positionSlider && event->type() == QEvent::MouseButtonRelease) {
-        qDebug() << "event Filter";
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        const int value = QStyle::sliderValueFromPosition(positionSlider->minimum(),
-            positionSlider->maximum(), int(mouse->position().x()), positionSlider->width(), false);
-        positionSlider->setValue(value);
-    }
-    return false;
+    // libvlc takes a volume only once its audio output exists; it is handed over when the
+    // output appears, and left alone afterwards (the desktop's own mixer may change it).
+    volumePending = !vlc->volumeApplied();
 }
 
 void Player::next()
 {
-    qDebug() << "next:" << id;
+    qCDebug(lcPlayer) << "next:" << id;
+    planned = Planned::None;
+    if (!repeat && upcoming.sample && placeOnBar(upcoming.sample, upcoming.token, Planned::Next))
+        return;
+    if (repeat && currentSample && placeOnBar(currentSample, newToken(), Planned::Next))
+        return;
+    doNext();
+}
+
+void Player::doNext()
+{
     if (repeat) {
+        // The sample starts over from its own tempo; the matched tempo is worked out anew.
+        currentBpm = track.baseBpm;
         playFile(track.file);
         return;
     }
@@ -309,12 +410,19 @@ void Player::next()
     advance();
 }
 
-void Player::advance()
+void Player::advance(bool toUpcoming)
 {
     if (!forwardHistory.isEmpty()) {
         const TrackInfo entry = forwardHistory.takeLast();
-        currentBpm = entry.bpm;
+        currentBpm = entry.baseBpm;
         playFile(entry.file);
+        return;
+    }
+    // The sample drawn ahead is the one a pass that ran out goes on to; a press of next draws
+    // anew, since the genre or the row's type may have changed since.
+    if (toUpcoming && upcoming.pending() && !upcoming.fromForward) {
+        currentBpm = upcoming.bpm;
+        playFile(upcoming.file);
         return;
     }
     playFile(library ? library->randomSample(sampleType, currentBpm) : QString());
@@ -324,13 +432,28 @@ void Player::previous()
 {
     if (backHistory.isEmpty())
         return;
-    pause();
+    planned = Planned::None;
+    const Sample ready = keptSample(backHistory.last().file);
+    if (ready && placeOnBar(ready, newToken(), Planned::Previous))
+        return;
+    doPrevious(false);
+}
+
+void Player::doPrevious(bool audioPlaced)
+{
+    if (audioPlaced) {
+        // The earlier sample is heard already: the row only reports the change.
+        playing = false;
+        emit Stopped(id);
+    } else {
+        pause();
+    }
     appendCapped(forwardHistory, track);
     const TrackInfo entry = backHistory.last();
-    currentBpm = entry.bpm;
+    currentBpm = entry.baseBpm;
     track.file = entry.file;
-    qDebug() << "current:" << id << track.file;
-    qDebug() << "Previous:" << id << entry.file;
+    qCDebug(lcPlayer) << "current:" << id << track.file;
+    qCDebug(lcPlayer) << "Previous:" << id << entry.file;
     playFile(entry.file);
     backHistory.removeLast();
 }
@@ -346,22 +469,11 @@ TrackInfo Player::trackInfo() const
     return info;
 }
 
-QString Player::failureReason(const QString &file)
+void Player::sampleFailed(const QString &reason)
 {
-    const QFileInfo info(file);
-    if (!info.exists())
-        return tr("file not found");
-    if (info.size() == 0)
-        return tr("file is empty");
-    if (!info.isReadable())
-        return tr("file cannot be read");
-    return tr("not a playable audio file");
-}
-
-void Player::sampleFailed()
-{
-    const QString reason = failureReason(track.file);
-    qDebug() << "cannot play" << track.file << reason;
+    failedWhileIdle = false;
+    currentFailure = reason;
+    qCDebug(lcPlayer) << "cannot play" << track.file << reason;
     if (++failures >= kMaxFailures) {
         failures = 0;
         stop();
@@ -373,8 +485,370 @@ void Player::sampleFailed()
     // Moving on means what next() means: with repeat on, the same file once more (a file the
     // user chose to loop is not swapped for a random one); otherwise the next sample. The
     // broken sample is not filed in the history: previous() would only lead back into it.
-    if (repeat)
+    if (repeat) {
+        currentBpm = track.baseBpm;
         playFile(track.file);
-    else
+    } else {
         advance();
+    }
+}
+
+// ---- the audio side: decoding, the stream and what is heard ----
+
+void Player::keep(const Sample &sample, quint64 token)
+{
+    if (!sample)
+        return;
+    keptAlive.append({ token, sample });
+    if (keptAlive.size() > kKeptSamples)
+        keptAlive.removeFirst();
+}
+
+Player::Sample Player::keptSample(quint64 token) const
+{
+    for (auto it = keptAlive.crbegin(); it != keptAlive.crend(); ++it)
+        if (it->first == token)
+            return it->second;
+    return nullptr;
+}
+
+Player::Sample Player::keptSample(const QString &file) const
+{
+    const QString wanted = QDir::toNativeSeparators(file);
+    for (auto it = keptAlive.crbegin(); it != keptAlive.crend(); ++it)
+        if (QDir::toNativeSeparators(it->second->file) == wanted)
+            return it->second;
+    return nullptr;
+}
+
+void Player::decode(const QString &file, std::function<void(Sample, QString)> done)
+{
+    decoder.start([this, file, done = std::move(done)] {
+        QString reason;
+        Sample sample = SampleDecoder::decode(file, &reason);
+        // The destructor waits for this task, so the player is still there to take the result.
+        QMetaObject::invokeMethod(
+            this, [done, sample, reason] { done(sample, reason); }, Qt::QueuedConnection);
+    });
+}
+
+void Player::showFile(const QString &file, quint64 token, Sample sample)
+{
+    currentToken = token;
+    currentFailure.clear();
+    failedWhileIdle = false;
+    if (sample) {
+        currentSample = std::move(sample);
+        failures = 0;
+        restartAudio(0);
+        return;
+    }
+    currentSample.reset();
+    pendingPosition = -1;
+    const quint64 generation = ++decodeGeneration;
+    decode(file, [this, generation, token](Sample decoded, QString reason) {
+        if (generation != decodeGeneration)
+            return; // the row has moved on meanwhile
+        if (!decoded) {
+            if (playing)
+                sampleFailed(reason);
+            else {
+                currentFailure = reason;
+                failedWhileIdle = true;
+            }
+            return;
+        }
+        currentSample = std::move(decoded);
+        currentToken = token;
+        failures = 0;
+        const qint64 offset = pendingPosition > 0 ? currentSample->frames() * pendingPosition / 100 : 0;
+        pendingPosition = -1;
+        restartAudio(offset);
+    });
+}
+
+void Player::restartAudio(qint64 offset)
+{
+    // What libvlc has read but not yet played belongs to the old order: a change the user asks
+    // for is heard at once only if libvlc starts the stream afresh.
+    keep(currentSample, currentToken);
+    passSample = currentSample;
+    passOffset = offset;
+    passFrame = 0;
+    const double bar = playing ? nextBarMs() : -1.0;
+    if (!playing) {
+        if (audioPaused)
+            vlc->stop();
+        audioPaused = false;
+        dropEvents();
+        stream->jump(currentSample, currentToken, offset);
+        queueUpcoming();
+        return;
+    }
+    vlc->stop();
+    audioPaused = false;
+    dropEvents();
+    if (bar >= 0 && currentSample) {
+        // Silence until the bar line, then the sample, placed by the clock's guess of when a
+        // fresh stream is first heard.
+        stream->jump(nullptr, 0);
+        clock.start(nowMs(), double(vlc->rate()));
+        planned = Planned::None;
+        const double streamMs = (bar - (clock.wallMsFor(0.0))) * double(vlc->rate());
+        stream->jump(currentSample, currentToken, offset, msToFrames(std::max(0.0, streamMs)));
+        passStartMs = bar;
+    } else {
+        stream->jump(currentSample, currentToken, offset);
+        clock.start(nowMs(), double(vlc->rate()));
+        passStartMs = clock.wallMsFor(0.0);
+    }
+    queueUpcoming();
+    vlc->play();
+    volumePending = volumePending || !vlc->volumeApplied();
+}
+
+void Player::dropEvents()
+{
+    PcmStream::Event stale;
+    while (stream->peekEvent(&stale))
+        stream->popEvent();
+}
+
+void Player::prepareUpcoming()
+{
+    if (!library && forwardHistory.isEmpty())
+        return;
+    Upcoming next;
+    if (!forwardHistory.isEmpty()) {
+        next.file = forwardHistory.last().file;
+        next.bpm = forwardHistory.last().baseBpm;
+        next.fromForward = true;
+    } else {
+        int bpm = -1;
+        next.file = library->randomSample(sampleType, bpm);
+        next.bpm = bpm;
+    }
+    if (next.file.isEmpty()) {
+        upcoming = {};
+        stream->queue(nullptr, 0);
+        return;
+    }
+    next.file = QDir::toNativeSeparators(next.file);
+    next.token = newToken();
+    next.sample = keptSample(next.file);
+    upcoming = next;
+    if (upcoming.sample) {
+        queueUpcoming();
+        return;
+    }
+    stream->queue(nullptr, 0);
+    const quint64 token = upcoming.token;
+    decode(upcoming.file, [this, token](Sample decoded, QString reason) {
+        if (upcoming.token != token)
+            return;
+        if (!decoded) {
+            // Known before it is queued: a broken file never reaches the stream.
+            currentFailure = reason;
+            qCDebug(lcPlayer) << "cannot play" << upcoming.file << reason;
+            if (++failures >= kMaxFailures || upcoming.fromForward) {
+                upcoming = {};
+                return;
+            }
+            prepareUpcoming();
+            return;
+        }
+        upcoming.sample = std::move(decoded);
+        queueUpcoming();
+    });
+}
+
+void Player::queueUpcoming()
+{
+    // A hidden row plays its sample once and does not move on by itself.
+    if (upcoming.sample && !disabled) {
+        keep(upcoming.sample, upcoming.token);
+        stream->queue(upcoming.sample, upcoming.token);
+    } else {
+        stream->queue(nullptr, 0);
+    }
+}
+
+double Player::earliestSwitchMs() const
+{
+    if (!clock.running())
+        return wallClockMs();
+    return clock.wallMsFor(framesToMs(stream->servedFrames()) + kSwitchMarginMs);
+}
+
+double Player::nextBarLineMs(double earliestMs) const
+{
+    if (!playing || disabled || !hasBpm() || !passSample || passSample->frames() == 0 || !clock.running())
+        return -1.0;
+    // In stream time the sample's frames pass at one per frame whatever the rate; the clock
+    // turns stream time into wall time at the rate libvlc plays at.
+    const double barMs = 4 * 60000.0 / track.baseBpm;
+    const double firstFrameMs = framesToMs(passFrame - passOffset);
+    const double lengthMs = framesToMs(passSample->frames());
+    const double sinceStart = clock.streamMsAt(earliestMs) - firstFrameMs;
+    double target = std::ceil(std::max(0.0, sinceStart) / barMs) * barMs;
+    if (target > lengthMs) // the next pass starts where this one ends, on a bar line of its own
+        target = lengthMs + std::ceil(std::max(0.0, sinceStart - lengthMs) / barMs) * barMs;
+    return clock.wallMsFor(firstFrameMs + target);
+}
+
+double Player::nextBarMs() const
+{
+    if (!barLineFinder)
+        return -1.0;
+    return barLineFinder(earliestSwitchMs());
+}
+
+bool Player::placeOnBar(Sample sample, quint64 token, Planned kind)
+{
+    if (!sample || !playing || !clock.running() || stream->jumpPending())
+        return false;
+    const double bar = nextBarMs();
+    if (bar < 0)
+        return false;
+    const double streamMs = clock.heardMs(nowMs()) + (bar - wallClockMs()) * double(vlc->rate());
+    keep(sample, token);
+    stream->queue(nullptr, 0);
+    stream->jump(sample, token, 0, msToFrames(streamMs));
+    planned = kind;
+    plannedToken = token;
+    return true;
+}
+
+void Player::updateInterface()
+{
+    if (!playing || disabled)
+        return;
+    if (!vlc->hasMedia())
+        return;
+    if (volumePending && vlc->state() == VlcPlayback::Playing) {
+        vlc->applyVolume();
+        volumePending = !vlc->volumeApplied();
+    }
+    const qint64 now = nowMs();
+    clock.observe(now, vlc->timeMs());
+    const qint64 heard = clock.heardFrame(now);
+    processHeardEvents(heard);
+    updatePosition(heard);
+}
+
+void Player::processHeardEvents(qint64 heardFrame)
+{
+    PcmStream::Event event;
+    while (stream->peekEvent(&event) && event.streamFrame <= heardFrame) {
+        stream->popEvent();
+        switch (event.kind) {
+        case PcmStream::Event::Opened:
+            break;
+        case PcmStream::Event::Started:
+        case PcmStream::Event::Looped:
+            passSample = keptSample(event.token);
+            passFrame = event.streamFrame;
+            passOffset = event.offset;
+            passStartMs = clock.wallMsFor(framesToMs(event.streamFrame));
+            if (event.kind == PcmStream::Event::Started)
+                heardSwitch(event.token);
+            break;
+        case PcmStream::Event::RanDry:
+            passSample.reset();
+            ranDry();
+            break;
+        }
+        if (!playing)
+            return; // the switch stopped the row; what is left belongs to no run
+    }
+}
+
+void Player::heardSwitch(quint64 token)
+{
+    if (token == upcoming.token && upcoming.sample) {
+        // The stream moved on at the sample's end (or at a bar line): now it is heard, the row
+        // does what next() does, with the audio already in place.
+        placed = { upcoming.file, upcoming.sample, token };
+        planned = Planned::None;
+        appendCapped(backHistory, track);
+        advance(true);
+        return;
+    }
+    if (planned != Planned::None && token == plannedToken) {
+        const Planned kind = planned;
+        planned = Planned::None;
+        placed = { kind == Planned::Previous ? backHistory.last().file : track.file, keptSample(token), token };
+        if (kind == Planned::Previous)
+            doPrevious(true);
+        else
+            doNext();
+    }
+}
+
+void Player::ranDry()
+{
+    if (upcoming.pending())
+        return; // still decoding: the stream takes it the moment it is queued
+    if (!currentFailure.isEmpty() && failures >= kMaxFailures) {
+        failures = 0;
+        const QString reason = currentFailure;
+        stop();
+        positionSlider->setToolTip(tr("Stopped: %1 could not be played (%2); %3 tries in a row failed")
+                                       .arg(track.file, reason)
+                                       .arg(kMaxFailures));
+        return;
+    }
+    doNext();
+}
+
+void Player::updatePosition(qint64 heardFrame)
+{
+    if (mouseOnSlider || positionSlider->isSliderDown() || !passSample || passSample->frames() == 0)
+        return;
+    const qint64 frame = std::clamp<qint64>(heardFrame - passFrame + passOffset, 0, passSample->frames());
+    const QSignalBlocker blocker(positionSlider);
+    positionSlider->setValue(int(frame * 100 / passSample->frames()));
+}
+
+void Player::syncTimer()
+{
+    if (playing && !timer->isActive())
+        timer->start();
+    else if (!playing && timer->isActive())
+        timer->stop();
+}
+
+void Player::changePosition(int newPosition)
+{
+    qCDebug(lcPlayer) << "changePosition" << newPosition;
+    // While the user drags, the handle is theirs; the seek follows the release.
+    if (mouseOnSlider)
+        return;
+    if (!currentSample) {
+        // Still decoding: the sample starts from there once it is ready.
+        if (!track.file.isEmpty())
+            pendingPosition = newPosition;
+        return;
+    }
+    restartAudio(currentSample->frames() * qBound(0, newPosition, 100) / 100);
+}
+
+bool Player::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != positionSlider)
+        return false;
+    if (event->type() == QEvent::MouseButtonPress) {
+        mouseOnSlider = true;
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+        qCDebug(lcPlayer) << "event Filter";
+        mouseOnSlider = false;
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        const int value = QStyle::sliderValueFromPosition(positionSlider->minimum(),
+            positionSlider->maximum(), int(mouse->position().x()), positionSlider->width(), false);
+        if (value == positionSlider->value())
+            changePosition(value);
+        else
+            positionSlider->setValue(value);
+    }
+    return false;
 }

@@ -1,27 +1,43 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QString>
+#include <QThreadPool>
 #include <QWidget>
 
+#include "player/heardclock.h"
 #include "player/trackinfo.h"
 
 class QAbstractButton;
 class QAbstractSlider;
 class QTimer;
 class Sampora;
+class PcmStream;
 class VlcPlayback;
+struct DecodedSample;
 
-// One row of the deck: draws random samples of its type from the library, plays them one
-// after another on its own libvlc media player (or loops one), keeps a back and forward
-// history, and bends the play rate by the row's tempo slider and the tempo controller.
+// One row of the deck: draws random samples of its type from the library and plays them one
+// after another (or loops one) without a gap, keeps a back and forward history, and bends the
+// play rate by the row's tempo slider and the tempo controller.
+//
+// Samples are decoded on a worker thread and served frame by frame into one endless libvlc
+// stream (PcmStream), which moves on to the next sample at the exact frame. What the row tells
+// the rest of the program about a new sample (Playing, NewBPM, the histories, the position) it
+// tells when that sample is heard, which is about half a second after libvlc has read it.
 // The widget base only provides the meta-object; a Player is never shown.
 class Player : public QWidget {
     Q_OBJECT
 
 public:
+    using Sample = std::shared_ptr<const DecodedSample>;
+    // The wall time (ms of a QElapsedTimer's clock, see wallClockMs()) of the first bar line of
+    // the deck's grid at or after the given time; negative when there is no grid to follow.
+    using BarLineFinder = std::function<double(double earliestMs)>;
+
     Player(int id, QAbstractSlider **positionSlider, QAbstractSlider **tempoSlider, Sampora **library,
         QAbstractButton **playPauseBox, int sampleType);
     ~Player() override;
@@ -33,6 +49,23 @@ public:
     void previous();
     void toggleRepeat();
     void setSampleType(int t);
+    // The genre or the library changed: the sample drawn ahead is drawn again.
+    void libraryChanged();
+
+    // With a finder set, next(), previous() and play() on a row that was not playing take effect
+    // on the next bar line of the grid it gives; without one (or with no grid) at once.
+    void setBarLineFinder(BarLineFinder finder) { barLineFinder = std::move(finder); }
+    // Wall clock shared by every player and the deck's grid, in ms.
+    static double wallClockMs();
+    // Where the sample that plays now started to be heard (its latest pass), in wallClockMs().
+    double heardStartMs() const { return passStartMs; }
+    // The first bar line (4 beats of the sample's own BPM, counted from its first frame) heard
+    // at or after earliestMs; negative when the row is not playing a sample with a BPM.
+    double nextBarLineMs(double earliestMs) const;
+    // The tempo heard now: the sample's own BPM times the rate libvlc plays at; 0 without a BPM.
+    double heardTempo() const;
+    // Earliest wall time at which a switch requested now can be heard.
+    double earliestSwitchMs() const;
 
     // Throws an int (0) while the row is disabled: the deck's save skips hidden rows that way.
     TrackInfo trackInfo() const;
@@ -48,6 +81,12 @@ public:
     const TrackInfo &currentTrack() const { return track; }
     const QList<TrackInfo> &pastTracks() const { return backHistory; }
     const QList<TrackInfo> &forwardTracks() const { return forwardHistory; }
+    // The file whose frames are heard now; empty while nothing is.
+    QString heardFile() const;
+    // Position in the heard sample, 0.0 to 1.0.
+    float heardPosition() const;
+    // Why the row cannot play its current sample; empty when it can (or does not know yet).
+    QString failure() const { return currentFailure; }
     // What libvlc reports now (read back, not remembered).
     float playbackRate() const;
     int playbackVolume() const;
@@ -76,13 +115,48 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // A sample drawn ahead of time, decoded while the one before it plays.
+    struct Upcoming {
+        QString file;
+        int bpm = -1;             // as the library read it from the name
+        bool fromForward = false; // taken from the forward history, not drawn
+        Sample sample;            // null while decoding
+        quint64 token = 0;
+        bool pending() const { return !file.isEmpty(); }
+    };
+    // A switch placed in the stream ahead of time, acted on when it is heard.
+    enum class Planned { None, Next, Previous };
+
     void setRate(float r);
     float sliderOffset() const;
     bool hasBpm() const;
     float targetRate() const;
-    void advance();
-    void sampleFailed();
-    static QString failureReason(const QString &file);
+    void advance(bool toUpcoming = false);
+    void sampleFailed(const QString &reason);
+    bool held() const;
+    void doNext();
+    void doPrevious(bool audioPlaced);
+    double nextBarMs() const;
+
+    // Audio side.
+    quint64 newToken() { return ++lastToken; }
+    void keep(const Sample &sample, quint64 token);
+    void decode(const QString &file, std::function<void(Sample, QString)> done);
+    void showFile(const QString &file, quint64 token, Sample sample);
+    void startStream(qint64 offset);
+    void restartAudio(qint64 offset);
+    void dropEvents();
+    void prepareUpcoming();
+    void queueUpcoming();
+    bool placeOnBar(Sample sample, quint64 token, Planned kind);
+    void processHeardEvents(qint64 heardFrame);
+    void heardSwitch(quint64 token);
+    void ranDry();
+    Sample keptSample(quint64 token) const;
+    Sample keptSample(const QString &file) const;
+    void updatePosition(qint64 heardFrame);
+    void syncTimer();
+    qint64 nowMs() const;
 
     QAbstractSlider *positionSlider = nullptr;
     QAbstractSlider *tempoSlider = nullptr;
@@ -93,13 +167,47 @@ private:
     Sampora *library = nullptr;
     QList<TrackInfo> backHistory;
     QList<TrackInfo> forwardHistory;
-    // Owns the libvlc instance, media player and current media.
-    std::unique_ptr<VlcPlayback> vlc;
     qint32 currentBpm = -1;
     qint32 id = 0;
     TrackInfo track;
     bool playing = false;
 
-    // Consecutive samples that ended without having played (missing, empty, undecodable).
+    // Consecutive samples that could not be decoded (missing, empty, not audio).
     int failures = 0;
+    QString currentFailure;
+
+    BarLineFinder barLineFinder;
+
+    // Declared before vlc: libvlc's threads read the stream until vlc is gone.
+    std::unique_ptr<PcmStream> stream;
+    std::unique_ptr<VlcPlayback> vlc;
+    QThreadPool decoder;
+    HeardClock clock;
+    bool audioPaused = false;   // libvlc paused (resumes where it was) rather than stopped
+    bool volumePending = false; // the wanted volume waits for libvlc's audio output
+
+    quint64 lastToken = 0;
+    Sample currentSample;       // decoded frames of track.file, once known
+    quint64 currentToken = 0;   // the stream's number for currentSample as last placed
+    quint64 decodeGeneration = 0;
+    Upcoming upcoming;
+    Planned planned = Planned::None;
+    quint64 plannedToken = 0;
+    // Every sample the stream may still hold, with the stream's number for it: the read side
+    // must never drop the last reference (it would free memory on libvlc's thread).
+    QList<QPair<quint64, Sample>> keptAlive;
+    // A switch that is already in the stream, for playFile() to take as it is.
+    struct Placed {
+        QString file;
+        Sample sample;
+        quint64 token = 0;
+    } placed;
+    bool failedWhileIdle = false; // the current sample could not be decoded before play()
+    int pendingPosition = -1;     // a seek asked for while the sample was still decoding
+    bool mouseOnSlider = false;   // the user holds the position slider: the poll leaves it alone
+    // The pass heard now: it started at stream frame passFrame with the sample's frame passOffset.
+    qint64 passFrame = 0;
+    qint64 passOffset = 0;
+    Sample passSample;
+    double passStartMs = -1;
 };

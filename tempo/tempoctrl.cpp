@@ -6,6 +6,7 @@
 #include <QDebug>
 #include <QString>
 
+#include "library/logcategories.h"
 #include "library/sampletypes.h"
 #include "player/player.h"
 #include "tempo/tempomatch.h"
@@ -52,7 +53,7 @@ QList<int> TempoCTRL::activeIds() const
 
 void TempoCTRL::GotNewBPM()
 {
-    qDebug() << "got new BPM emitted";
+    qCDebug(lcTempo) << "got new BPM emitted";
     if (!matching)
         return;
     // A fault in one round of matching must not take the deck down with it: the rates
@@ -60,21 +61,21 @@ void TempoCTRL::GotNewBPM()
     try {
         match();
     } catch (const std::exception &e) {
-        qDebug() << "ERROR!:" << e.what();
+        qCDebug(lcTempo) << "ERROR!:" << e.what();
     } catch (const QString &text) {
-        qDebug() << "Error!" << text;
+        qCDebug(lcTempo) << "Error!" << text;
     } catch (const char *text) {
-        qDebug() << "Error!" << text;
+        qCDebug(lcTempo) << "Error!" << text;
     } catch (const std::string &text) {
-        qDebug() << "Error!" << text.c_str();
+        qCDebug(lcTempo) << "Error!" << text.c_str();
     } catch (...) {
-        qDebug() << "unknown ERROR!!!!!";
+        qCDebug(lcTempo) << "unknown ERROR!!!!!";
     }
 }
 
 void TempoCTRL::IsStopped(int PID)
 {
-    qDebug() << "is stopped recieved from player " << PID;
+    qCDebug(lcTempo) << "is stopped recieved from player " << PID;
     for (auto it = activeNodes.begin(); it != activeNodes.end(); ++it) {
         if (it->first == PID) {
             activeNodes.erase(it);
@@ -85,7 +86,7 @@ void TempoCTRL::IsStopped(int PID)
 
 void TempoCTRL::IsPlaying(int PID)
 {
-    qDebug() << "is Paying from player " << PID;
+    qCDebug(lcTempo) << "is Paying from player " << PID;
     // A player that reports playing again moves to the end of the list.
     IsStopped(PID);
 
@@ -101,7 +102,7 @@ void TempoCTRL::IsPlaying(int PID)
     // rate is never touched.
     if (found && found->bpm() > kMinUsableBpm) {
         activeNodes.append({ PID, found });
-        qDebug() << PID << " is an active node";
+        qCDebug(lcTempo) << PID << " is an active node";
     }
 }
 
@@ -110,7 +111,7 @@ void TempoCTRL::match()
     const qsizetype n = activeNodes.size();
     if (n < 2)
         return;
-    qDebug() << "num Active Nodes=" << n;
+    qCDebug(lcTempo) << "num Active Nodes=" << n;
     // Every round starts again from the samples' own BPMs, never from the rates the last
     // round left behind: rounds would otherwise pile up and the deck's tempo would wander.
     std::vector<double> ownBpms;
@@ -121,7 +122,7 @@ void TempoCTRL::match()
 
     for (std::size_t i = 0; i < result.pairs.size(); ++i) {
         const TempoMatch::Pair &pair = result.pairs[i];
-        qDebug() << "rate =" << QString::number(pair.ratio(), 'f', 3) << " BPM1:" << pair.earlierBpm
+        qCDebug(lcTempo) << "rate =" << QString::number(pair.ratio(), 'f', 3) << " BPM1:" << pair.earlierBpm
                  << " BPM2:" << pair.laterBpm << " On Nodes" << i << " and " << i + 1;
     }
     for (qsizetype k = 0; k < n; ++k)

@@ -140,7 +140,7 @@ void TestAppMainWindow::frame()
     for (int i = meta->methodOffset(); i < meta->methodCount(); ++i)
         names << QString::fromLatin1(meta->method(i).methodSignature());
     QCOMPARE(names.join(QLatin1Char(' ')),
-             QStringLiteral("import() save() about() hipHop() techno() custom() toggleBPM() "
+             QStringLiteral("import() save() about() hipHop() techno() custom() toggleBPM() toggleQuantize() "
                             "player1Melody() player1Beat() player1Bass() player2Melody() player2Beat() player2Bass() "
                             "player3Melody() player3Beat() player3Bass() editLibrary() checkForUpdates() getFeedback() "
                             "displayHelp() addWindowSize() deleteWindowSize()"));
@@ -184,6 +184,7 @@ void TestAppMainWindow::menuTree()
         QStringLiteral("&Edit > Sample Library"),
         QStringLiteral("&Edit > -"),
         QStringLiteral("&Edit > BPM Matching"),
+        QStringLiteral("&Edit > &Quantize"),
         QStringLiteral("&Playlist"),
         QStringLiteral("&Playlist > Genre"),
         QStringLiteral("&Playlist > Genre > &Hip Hop"),

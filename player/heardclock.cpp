@@ -1,0 +1,112 @@
+#include "player/heardclock.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "player/pcmformat.h"
+
+namespace {
+
+// Measured on PulseAudio: libvlc's play time runs about this far ahead of what the sink renders,
+// and the first frame of a freshly started stream is heard about this long after play().
+constexpr double kOutputLatencyMs = 30.0;
+constexpr double kStartupMs = 45.0;
+
+} // namespace
+
+void HeardClock::start(qint64 nowMs, double rate)
+{
+    m_running = true;
+    m_paused = false;
+    m_anchored = false;
+    m_lastVlcTime = -1;
+    m_rate = playedRate(rate);
+    anchorAt(nowMs + kStartupMs, 0.0);
+}
+
+void HeardClock::pause(qint64 nowMs)
+{
+    if (!running())
+        return;
+    m_pausedAt = heardMs(nowMs);
+    m_paused = true;
+}
+
+void HeardClock::resume(qint64 nowMs)
+{
+    if (!m_running || !m_paused)
+        return;
+    m_paused = false;
+    anchorAt(nowMs, m_pausedAt);
+}
+
+void HeardClock::stop()
+{
+    m_running = false;
+    m_paused = false;
+    m_anchored = false;
+}
+
+void HeardClock::anchorAt(qint64 wallMs, double streamMs)
+{
+    m_anchorWall = double(wallMs);
+    m_anchorStream = streamMs;
+}
+
+void HeardClock::observe(qint64 nowMs, qint64 vlcTimeMs)
+{
+    if (!running() || vlcTimeMs <= 0 || vlcTimeMs == m_lastVlcTime)
+        return;
+    const bool first = m_lastVlcTime < 0;
+    m_lastVlcTime = vlcTimeMs;
+    // The first value libvlc reports after a start is often stale (the time of the last stop).
+    if (first && vlcTimeMs > heardMs(nowMs) + 1000)
+        return;
+    // A new play time is fresh at the moment it changes; keep the clock monotonic.
+    const double heard = std::max(double(vlcTimeMs) - kOutputLatencyMs * m_rate, 0.0);
+    anchorAt(nowMs, m_anchored ? std::max(heard, heardMs(nowMs) - 15.0) : heard);
+    m_anchored = true;
+}
+
+double HeardClock::playedRate(double rate)
+{
+    // libvlc plays a rate r as 1000 / n with n = 1000 / r cut to a whole number.
+    if (rate <= 0)
+        return 1.0;
+    const double steps = std::floor(1000.0 / rate);
+    return steps > 0 ? 1000.0 / steps : rate;
+}
+
+void HeardClock::setRate(qint64 nowMs, double rate)
+{
+    rate = playedRate(rate);
+    if (rate <= 0 || rate == m_rate)
+        return;
+    if (running())
+        anchorAt(nowMs, heardMs(nowMs));
+    m_rate = rate;
+}
+
+double HeardClock::heardMs(qint64 nowMs) const
+{
+    if (!m_running)
+        return 0.0;
+    if (m_paused)
+        return m_pausedAt;
+    return std::max(0.0, m_anchorStream + (double(nowMs) - m_anchorWall) * m_rate);
+}
+
+qint64 HeardClock::heardFrame(qint64 nowMs) const
+{
+    return qint64(std::floor(heardMs(nowMs) * PcmFormat::kRate / 1000.0));
+}
+
+double HeardClock::streamMsAt(double wallMs) const
+{
+    return m_anchorStream + (wallMs - m_anchorWall) * m_rate;
+}
+
+double HeardClock::wallMsFor(double streamMs) const
+{
+    return m_anchorWall + (streamMs - m_anchorStream) / m_rate;
+}

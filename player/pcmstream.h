@@ -1,0 +1,93 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+#include <QtGlobal>
+
+struct DecodedSample;
+
+// One endless PCM stream for one libvlc media player: a WAV header of unknown length, then
+// frames forever. Which sample's frames come next is decided here, at the frame: when the
+// current sample's last frame has been served, the next frame is the first frame of the same
+// sample (repeat) or of the queued one, with no silence between them.
+//
+// The GUI thread gives orders (queue, repeat, jump); libvlc's input thread pulls frames
+// through read(). The read side only copies frames that are decoded already: it never
+// decodes, allocates or waits for more than the few instructions an order takes to hand over.
+// Every switch is logged as an Event with the stream frame it happened at, so that the GUI
+// can act when that frame is heard rather than when it was read.
+class PcmStream {
+public:
+    using Sample = std::shared_ptr<const DecodedSample>;
+
+    struct Event {
+        enum Kind { Opened, Started, Looped, RanDry };
+        Kind kind = Opened;
+        qint64 streamFrame = 0; // frames served since the stream was opened
+        quint64 token = 0;      // which sample (the caller's number for it)
+        qint64 offset = 0;      // the sample frame served at streamFrame
+    };
+
+    PcmStream();
+    ~PcmStream();
+    PcmStream(const PcmStream &) = delete;
+    PcmStream &operator=(const PcmStream &) = delete;
+
+    // Played again from its first frame when it ends, instead of the queued sample.
+    void setRepeat(bool on);
+    // The sample that follows the current one; null clears it.
+    void queue(Sample sample, quint64 token);
+    // Serves sample from offset from stream frame atFrame on (-1: from the next frame read);
+    // null sample serves silence. A later jump replaces an earlier one that has not happened.
+    void jump(Sample sample, quint64 token, qint64 offset = 0, qint64 atFrame = -1);
+    bool jumpPending() const;
+
+    qint64 servedFrames() const { return m_served.load(std::memory_order_acquire); }
+
+    // The oldest event not yet taken; false when there is none.
+    bool peekEvent(Event *event) const;
+    void popEvent();
+
+    // libvlc_media_new_callbacks callbacks; opaque is the PcmStream.
+    static int open(void *opaque, void **data, uint64_t *size);
+    static long read(void *data, unsigned char *buffer, size_t length);
+    static int seek(void *data, uint64_t offset);
+    static void close(void *data);
+
+private:
+    struct Jump {
+        Sample sample;
+        quint64 token = 0;
+        qint64 offset = 0;
+        qint64 atFrame = -1;
+    };
+
+    long serve(unsigned char *buffer, size_t length);
+    void fillFrames(qint16 *out, qint64 frames);
+    void log(Event::Kind kind, qint64 frame, quint64 token, qint64 offset);
+
+    // Shared with the GUI thread, under m_lock (held for a handful of instructions).
+    mutable std::mutex m_lock;
+    bool m_repeat = false;
+    Sample m_queued;
+    quint64 m_queuedToken = 0;
+    bool m_hasJump = false;
+    Jump m_jump;
+
+    // Read side only.
+    Sample m_current;
+    quint64 m_currentToken = 0;
+    qint64 m_position = 0;
+    size_t m_headerSent = 0;
+    std::atomic<qint64> m_served { 0 };
+
+    // Single-producer (read side), single-consumer (GUI) ring of events.
+    static constexpr size_t kEvents = 256;
+    std::array<Event, kEvents> m_events;
+    std::atomic<size_t> m_eventHead { 0 }; // next to write
+    std::atomic<size_t> m_eventTail { 0 }; // next to read
+};
