@@ -2,12 +2,14 @@
 
 #include <QFileInfo>
 
+#include "library/sampletypes.h"
+
 namespace MixExport {
 
 QString copyFileName(const QString &project, int slot, int bpm, const QString &source)
 {
     QString name = project + QLatin1Char('_') + QString::number(slot);
-    if (bpm > 0)
+    if (bpm > kMinUsableBpm)
         name += QLatin1Char('_') + QString::number(bpm) + QLatin1String("BPM");
     // The source's own suffix, whatever its length: a copy of an .aiff must stay playable
     // as .aiff, and a name without a suffix must not lose its last characters.
@@ -30,7 +32,11 @@ QVector<MixCopy> plan(const QString &project, const QVector<TrackInfo> &tracks)
         if (track.file.isEmpty())
             continue;
         const int slot = i + 1;
-        copies.append({ slot, track.file, copyFileName(project, slot, track.bpm, track.file), track.rate });
+        // The file's own BPM, not the one the tempo slider made of it: the rate recorded
+        // with the copy already holds the slider's share, and name BPM x rate must give
+        // the tempo that was heard.
+        copies.append(
+            { slot, track.file, copyFileName(project, slot, track.baseBpm, track.file), track.rate });
     }
     return copies;
 }

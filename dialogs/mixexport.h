@@ -17,7 +17,7 @@ struct MixCopy {
     float rate = 1.0f; // play rate the copy must be played at to sound as in the deck
 };
 
-// "<project>_<slot>[_<bpm>BPM]<extension>": the BPM part only for a positive BPM, the
+// "<project>_<slot>[_<bpm>BPM]<extension>": the BPM part only for a usable BPM, the
 // extension being the source's own suffix with its dot (none when it has no suffix).
 QString copyFileName(const QString &project, int slot, int bpm, const QString &source);
 

@@ -16,6 +16,10 @@ private slots:
         QTest::newRow("wav with bpm") << 1 << 90 << "/data/music/loop 90.wav" << "MyBeats_1_90BPM.wav";
         QTest::newRow("bpm 0") << 2 << 0 << "/data/music/pad.wav" << "MyBeats_2.wav";
         QTest::newRow("bpm negative") << 2 << -1 << "/data/music/pad.wav" << "MyBeats_2.wav";
+        // A player keeps 1 for a sample drawn without a BPM; 20 and below are no usable BPM.
+        QTest::newRow("bpm 1") << 2 << 1 << "/data/music/pad.wav" << "MyBeats_2.wav";
+        QTest::newRow("bpm 20") << 2 << 20 << "/data/music/pad 20.wav" << "MyBeats_2.wav";
+        QTest::newRow("bpm 21") << 2 << 21 << "/data/music/pad 21.wav" << "MyBeats_2_21BPM.wav";
         QTest::newRow("mp3") << 3 << 120 << "/data/b/beat 120.mp3" << "MyBeats_3_120BPM.mp3";
         QTest::newRow("aif") << 4 << 95 << "/data/b/bass 95.aif" << "MyBeats_4_95BPM.aif";
         QTest::newRow("aiff keeps its dot") << 1 << 95 << "/data/b/bass 95.aiff" << "MyBeats_1_95BPM.aiff";
@@ -34,13 +38,14 @@ private slots:
         QCOMPARE(MixExport::copyFileName(QStringLiteral("MyBeats"), slot, bpm, source), expected);
     }
 
-    // Slot numbers follow the player ids, whatever the slots before hold.
+    // Slot numbers follow the player ids, whatever the slots before hold. A name carries the
+    // file's own BPM: the rate beside it already holds the tempo slider's share.
     void planKeepsSlotNumbers()
     {
         QVector<TrackInfo> tracks(5);
         tracks[0] = { QStringLiteral("/s/a 90.wav"), 90, 90, 1.0f };
-        tracks[2] = { QStringLiteral("/s/a 90.wav"), 90, 90, 1.25f };
-        tracks[4] = { QStringLiteral("/s/b.mp3"), -1, -1, 1.0f };
+        tracks[2] = { QStringLiteral("/s/a 90.wav"), 94, 90, 1.25f }; // started at slider +5
+        tracks[4] = { QStringLiteral("/s/b.mp3"), 1, 1, 1.0f }; // drawn without a BPM
         const QVector<MixExport::MixCopy> copies = MixExport::plan(QStringLiteral("Set"), tracks);
         QCOMPARE(copies.size(), 3);
         QCOMPARE(copies[0].slot, 1);
