@@ -1,6 +1,7 @@
 #include "dialogs/importfolder.h"
 
 #include <initializer_list>
+#include <iterator>
 #include <utility>
 
 #include <QCheckBox>
@@ -82,6 +83,16 @@ ImportFolder::ImportFolder(QWidget *parent, std::optional<ConfigFile::Entry> fol
     grid->addWidget(typeGroup, 2, 2);
     grid->addLayout(buttonRow, 2, 3);
 
+    // Enter after typing a folder imports (or saves) it; it must not open the chooser or,
+    // in edit mode, put the stored path back over the typed one.
+    confirmButton->setDefault(true);
+    // Tab follows the form as it reads: folder, chooser, genres, type, then the buttons.
+    QWidget *const tabOrder[] = { m_directory, browseButton, m_hipHop, m_techno, m_custom, m_melody, m_beat,
+        m_bass, confirmButton, cancelButton };
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    m_directory->setFocus();
+
     if (editing()) {
         m_hipHop->setChecked(m_folder->hipHop);
         m_techno->setChecked(m_folder->techno);
@@ -160,15 +171,15 @@ void ImportFolder::selectDirectory(const QString &text)
 // The path that is tested must be the one that is stored, and both must mean what the
 // library will read. A new relative or empty text is taken against the working
 // directory, as the user sees it, and stored absolute; the library would otherwise read
-// it against the program's directory. The unchanged path of the entry being edited
-// keeps its stored form (so the entry is replaced, not duplicated) and its meaning.
+// it against the program's directory. Every new path is stored in one clean form, so
+// that "/x/y/" and "/x/y" are one entry and the folder is not drawn from twice. The
+// unchanged path of the entry being edited keeps its stored form (so the entry is
+// replaced, not duplicated) and its meaning.
 std::optional<QString> ImportFolder::pathToStore(const QString &text) const
 {
     if (editing() && text == m_folder->pathAttr)
         return QFileInfo(m_folder->path).isDir() ? std::optional(text) : std::nullopt;
-    const QString path = QDir::isAbsolutePath(text)
-        ? text
-        : QDir::cleanPath(QDir::current().absoluteFilePath(text));
+    const QString path = QDir::cleanPath(QDir::current().absoluteFilePath(text));
     return QFileInfo(path).isDir() ? std::optional(path) : std::nullopt;
 }
 

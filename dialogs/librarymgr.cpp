@@ -23,8 +23,14 @@ LibraryMgr::LibraryMgr(QWidget *parent)
     m_view = new QTreeView(group);
     m_view->setRootIsDecorated(false);
     m_view->setAlternatingRowColors(true);
+    m_view->setSelectionMode(QAbstractItemView::SingleSelection);
     // A double click opens the folder's settings; the text itself is not editable.
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // One model for the dialog's life, refilled by updateFolders(), so that the view's
+    // selection, and with it the highlight, survives a reload.
+    m_model = new QStandardItemModel(0, 1, this);
+    m_model->setHorizontalHeaderLabels({tr("Sample Location")});
+    m_view->setModel(m_model);
     auto *groupLayout = new QHBoxLayout(group);
     groupLayout->addWidget(m_view);
 
@@ -53,18 +59,16 @@ LibraryMgr::LibraryMgr(QWidget *parent)
 
     setWindowTitle(tr("Customize Sample Playlists"));
     resize(500, 450);
-    connect(m_view, &QTreeView::clicked, this, &LibraryMgr::getCurrentRow);
+    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { m_remove->setEnabled(highlightedRow().has_value()); });
     connect(m_view, &QTreeView::doubleClicked, this, &LibraryMgr::editLibrary);
-}
-
-void LibraryMgr::getCurrentRow(QModelIndex index)
-{
-    m_currentRow = index.row();
-    m_remove->setEnabled(true);
 }
 
 void LibraryMgr::updateFolders()
 {
+    const std::optional<int> highlighted = highlightedRow();
+    const QString highlightedPath = highlighted ? m_model->item(*highlighted)->text() : QString();
+
     m_folders.clear();
     const QString path = Paths::configPath();
     if (!QFileInfo::exists(path))
@@ -73,19 +77,16 @@ void LibraryMgr::updateFolders()
     if (loaded.readable())
         m_folders = ConfigFile::entries(loaded.doc, ConfigFile::Untyped::Keep);
 
-    auto *model = new QStandardItemModel(0, 1, this);
-    model->setHorizontalHeaderLabels({tr("Sample Location")});
+    m_model->removeRows(0, m_model->rowCount());
     for (const ConfigFile::Entry &folder : std::as_const(m_folders))
-        model->insertRow(0, new QStandardItem(folder.pathAttr));
+        m_model->insertRow(0, new QStandardItem(folder.pathAttr));
 
-    QItemSelectionModel *oldSelection = m_view->selectionModel();
-    m_view->setModel(model);
-    delete oldSelection;
-    delete m_model;
-    m_model = model;
-    // "r&emove" keeps acting on the clicked row number; show which folder sits there now.
-    if (m_currentRow && *m_currentRow < model->rowCount())
-        m_view->setCurrentIndex(model->index(*m_currentRow, 0));
+    // An import or an edit moves the rows: the highlight stays with its folder. A removed
+    // folder hands it to the row that took its place, if there is one.
+    if (highlighted) {
+        const QList<QStandardItem *> same = m_model->findItems(highlightedPath, Qt::MatchExactly);
+        highlight(same.isEmpty() ? *highlighted : same.first()->row());
+    }
 }
 
 void LibraryMgr::editLibrary(QModelIndex index)
@@ -106,8 +107,8 @@ void LibraryMgr::exit()
 
 void LibraryMgr::remove()
 {
-    // After a removal elsewhere the list may have become shorter than the clicked row.
-    const std::optional<ConfigFile::Entry> folder = m_currentRow ? folderAt(*m_currentRow) : std::nullopt;
+    const std::optional<int> row = highlightedRow();
+    const std::optional<ConfigFile::Entry> folder = row ? folderAt(*row) : std::nullopt;
     if (!folder)
         return;
     const ConfigWriteResult written = ConfigWriter(Paths::configPath()).remove(folder->pathAttr);
@@ -131,9 +132,22 @@ std::optional<ConfigFile::Entry> LibraryMgr::folderAt(int row) const
     return m_folders.at(n - 1 - row);
 }
 
+std::optional<int> LibraryMgr::highlightedRow() const
+{
+    const QModelIndexList rows = m_view->selectionModel()->selectedRows();
+    return rows.isEmpty() ? std::nullopt : std::optional(rows.first().row());
+}
+
+void LibraryMgr::highlight(int row)
+{
+    if (row < m_model->rowCount())
+        m_view->setCurrentIndex(m_model->index(row, 0));
+}
+
 void LibraryMgr::openImportFolder(std::optional<ConfigFile::Entry> folder)
 {
     auto *dialog = new ImportFolder(this, std::move(folder));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, this, &LibraryMgr::updateFolders);
     dialog->show();
 }

@@ -4,6 +4,7 @@
 #include <QDomDocument>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -165,7 +166,8 @@ private slots:
         QTest::newRow("backslashes") << QStringLiteral("sub\\dir") << QStringLiteral("cwd/sub/dir");
         QTest::newRow("relative") << QStringLiteral("sub/./dir/") << QStringLiteral("cwd/sub/dir");
         QTest::newRow("empty") << QString() << QStringLiteral("cwd");
-        QTest::newRow("absolute kept as typed") << QStringLiteral("%1/cwd/sub//") << QStringLiteral("cwd/sub//");
+        QTest::newRow("absolute") << QStringLiteral("%1/cwd/./sub//") << QStringLiteral("cwd/sub");
+        QTest::newRow("absolute with ..") << QStringLiteral("%1/cwd/sub/dir/../") << QStringLiteral("cwd/sub");
     }
 
     void typedFoldersAreStoredAsTheLibraryWillReadThem()
@@ -179,6 +181,18 @@ private slots:
         click(&dialog, QStringLiteral("&Import"));
         QCOMPARE(entries(), QStringList{m_dir->path() + QLatin1Char('/') + stored + QStringLiteral(" 1 0 0 0 0 1")});
         QCOMPARE(directoryBox(dialog)->itemText(1), typed);
+    }
+
+    // However it is typed, one folder is one entry; two would have its samples drawn twice.
+    void oneFolderTypedThreeWaysIsOneEntry()
+    {
+        const QString sub = folder(QStringLiteral("cwd/sub"));
+        for (const QString &typed : {sub + QLatin1Char('/'), QStringLiteral("sub"), sub}) {
+            ImportFolder dialog;
+            directoryBox(dialog)->setEditText(typed);
+            click(&dialog, QStringLiteral("&Import"));
+        }
+        QCOMPARE(entries(), QStringList{sub + QStringLiteral(" 1 0 0 0 0 1")});
     }
 
     void missingFolderThenBadConfigStaysRed()
@@ -261,6 +275,60 @@ private slots:
         QCOMPARE(directoryBox(dialog)->count(), 2);
     }
 
+    // Enter after typing a folder imports it (or, when editing, saves it): it must neither
+    // open the chooser nor put the stored path back over the typed one.
+    void enterTakesTheTypedFolder()
+    {
+        const QString typed = folder(QStringLiteral("typed"));
+        const QString edited = folder(QStringLiteral("edited"));
+        m_dir->writeFile(QStringLiteral("config.xml"), configWith({folder(QStringLiteral("old"))}));
+        LibraryMgr mgr;
+        QVERIFY(shown(mgr));
+        ImportFolder *editor = openEditorForRow(mgr, 0);
+        QVERIFY(editor);
+        ImportFolder importer;
+        QVERIFY(shown(importer));
+
+        for (const auto &[dialog, path] : {std::pair{&importer, typed}, std::pair{editor, edited}}) {
+            QSignalSpy accepted(dialog, &QDialog::accepted);
+            QComboBox *box = directoryBox(*dialog);
+            QVERIFY(dialog->focusWidget() == box || dialog->focusWidget() == box->lineEdit());
+            box->setEditText(path);
+            QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+            QCOMPARE(accepted.size(), 1);
+            QVERIFY(!dialog->findChild<QFileDialog *>());
+        }
+        QCOMPARE(rows(mgr).first(), edited);
+        QVERIFY(entries().contains(typed + QStringLiteral(" 1 0 0 0 0 1")));
+    }
+
+    // Tab follows the form as it reads: folder, chooser, genres, type, then the buttons.
+    void tabFollowsTheForm()
+    {
+        ImportFolder dialog;
+        QVERIFY(shown(dialog));
+        // The editable box hands its focus to its line edit.
+        const auto focused = [&dialog] {
+            QWidget *w = dialog.focusWidget();
+            return w == directoryBox(dialog)->lineEdit() ? static_cast<QWidget *>(directoryBox(dialog)) : w;
+        };
+        QWidgetList visited{focused()};
+        for (int i = 0; i < 12; ++i) {
+            QTest::keyClick(dialog.focusWidget(), Qt::Key_Tab);
+            if (focused() == visited.first())
+                break;
+            visited << focused();
+        }
+        // Of an exclusive group Tab visits the checked button only, which Qt may do either way.
+        const auto radios = dialog.findChildren<QRadioButton *>();
+        QVERIFY(std::any_of(visited.cbegin(), visited.cend(), [&](QWidget *w) { return radios.contains(w); }));
+        visited.removeIf([&](QWidget *w) { return radios.contains(qobject_cast<QRadioButton *>(w)); });
+        const auto genres = dialog.findChildren<QCheckBox *>();
+        QCOMPARE(visited, (QWidgetList{directoryBox(dialog), button(&dialog, QStringLiteral("&Browse...")), genres.at(0),
+                                       genres.at(1), genres.at(2), button(&dialog, QStringLiteral("&Import")),
+                                       button(&dialog, QStringLiteral("&cancel"))}));
+    }
+
     void managerListsNewestFirstAndRemovesTheTopRow()
     {
         m_dir->writeFile(QStringLiteral("config.xml"),
@@ -287,6 +355,30 @@ private slots:
         click(&mgr, QStringLiteral("ok&"));
         QCOMPARE(accepted.size(), 1);
         QVERIFY(!mgr.isVisible());
+    }
+
+    // "r&emove" takes the highlighted folder, whether the highlight came from a click or the
+    // arrow keys, and also after an import has moved the rows under it.
+    void removeTakesTheHighlightedFolder()
+    {
+        m_dir->writeFile(QStringLiteral("config.xml"),
+                         configWith({QStringLiteral("/F1"), QStringLiteral("/F2"), QStringLiteral("/F3")}));
+        LibraryMgr mgr;
+        QVERIFY(shown(mgr));
+        auto *view = mgr.findChild<QTreeView *>();
+        clickRow(mgr, 0);
+        QTest::keyClick(view, Qt::Key_Down);
+        QCOMPARE(view->currentIndex().data().toString(), QStringLiteral("/F2"));
+        click(&mgr, QStringLiteral("r&emove"));
+        QCOMPARE(rows(mgr), (QStringList{QStringLiteral("/F3"), QStringLiteral("/F1")}));
+
+        clickRow(mgr, 1);
+        click(&mgr, QStringLiteral("&import"));
+        click(mgr.findChild<ImportFolder *>(), QStringLiteral("&Import"));
+        QCOMPARE(rows(mgr), (QStringList{QDir::currentPath(), QStringLiteral("/F3"), QStringLiteral("/F1")}));
+        QCOMPARE(view->currentIndex().data().toString(), QStringLiteral("/F1"));
+        click(&mgr, QStringLiteral("r&emove"));
+        QCOMPARE(rows(mgr), (QStringList{QDir::currentPath(), QStringLiteral("/F3")}));
     }
 
     void removingTheLastRowTwiceIgnoresTheVanishedRow()
