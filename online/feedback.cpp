@@ -14,6 +14,7 @@
 #include "online/feedbackbody.h"
 #include "online/onlineservices.h"
 #include "online/replylimit.h"
+#include "online/replyfailure.h"
 #include "online/userprompt.h"
 
 namespace {
@@ -53,6 +54,16 @@ Feedback::Feedback(QWidget *parent)
     layout->addWidget(messageGroup);
     layout->addLayout(buttons, 4);
 
+    // Enter in the address field sends; it must not cancel and lose the typed message.
+    sendButton->setDefault(true);
+    // Tab leaves the message box (a feedback text needs no tab characters), and the form
+    // is filled in from the top: address, message, then the buttons.
+    messageEdit->setTabChangesFocus(true);
+    setTabOrder(addressEdit, messageEdit);
+    setTabOrder(messageEdit, sendButton);
+    setTabOrder(sendButton, cancelButton);
+    addressEdit->setFocus();
+
     connect(cancelButton, &QPushButton::clicked, this, &Feedback::cancel);
     connect(sendButton, &QPushButton::clicked, this, &Feedback::send);
     connect(manager, &QNetworkAccessManager::finished, this, &Feedback::networkRequestFisnished);
@@ -82,8 +93,21 @@ void Feedback::networkRequestFisnished(QNetworkReply *pReply)
     const QByteArray body = pReply->isOpen() ? pReply->readAll() : QByteArray();
     qCDebug(lcOnline) << body;
     const qsizetype zero = body.indexOf('\0');
-    UserPrompt::inform(tr("Send"), QString::fromUtf8(zero < 0 ? body : body.left(zero)));
-    // An error page that happens to start with "Your" is still an error.
-    if (pReply->error() == QNetworkReply::NoError && body.startsWith("Your"))
+    const QString answer = QString::fromUtf8(zero < 0 ? body : body.left(zero));
+
+    // An error page that happens to start with "Your" is still an error. The form stays
+    // open with its text either way, so the user can send again.
+    const QString failure = ReplyFailure::describe(*pReply);
+    if (!failure.isEmpty()) {
+        QString text = tr("The feedback was not sent. %1").arg(failure);
+        if (!answer.isEmpty())
+            text += QStringLiteral("\n\n") + answer;
+        UserPrompt::show({ QMessageBox::Warning, tr("Send"), text, QMessageBox::Ok });
+        return;
+    }
+    UserPrompt::inform(tr("Send"),
+        answer.isEmpty() ? tr("The feedback server gave no answer; your message may not have arrived.")
+                         : answer);
+    if (body.startsWith("Your"))
         accept();
 }

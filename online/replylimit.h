@@ -12,4 +12,7 @@ namespace ReplyLimit {
 // memory.
 void watch(QNetworkReply *reply, qint64 maxBytes);
 
+// Whether watch() aborted the reply for its size (rather than a timeout or the network).
+bool exceeded(const QNetworkReply &reply);
+
 } // namespace ReplyLimit

@@ -28,9 +28,10 @@ private slots:
     void replyDecidesClosing_data();
     void replyDecidesClosing();
     void eachPressSendsOneRequest();
-    void noServer_data();
-    void noServer();
+    void failedSendSaysWhy_data();
+    void failedSendSaysWhy();
     void cancelCloses();
+    void keyboardFollowsTheForm();
 
 private:
     // A shown form posting to the given server, with the fields filled in.
@@ -156,12 +157,12 @@ void TestOnlineFeedback::replyDecidesClosing_data()
                                        << QStringLiteral(" Your feedback arrived") << false;
     QTest::newRow("other text") << QByteArray("Message too short.") << 200 << QStringLiteral("Message too short.")
                                 << false;
-    QTest::newRow("empty answer") << QByteArray() << 200 << QString() << false;
+    QTest::newRow("empty answer") << QByteArray() << 200
+                                  << QStringLiteral("The feedback server gave no answer; your message may not have arrived.")
+                                  << false;
     QTest::newRow("text ends at a zero byte") << QByteArray("Your message\0hidden", 19) << 200
                                               << QStringLiteral("Your message") << true;
     QTest::newRow("UTF-8 answer") << QByteArray("Danke — 日本") << 200 << QStringLiteral("Danke — 日本") << false;
-    QTest::newRow("error page starting with Your") << QByteArray("Your request failed: internal error") << 500
-                                                   << QStringLiteral("Your request failed: internal error") << false;
 }
 
 void TestOnlineFeedback::replyDecidesClosing()
@@ -210,30 +211,60 @@ void TestOnlineFeedback::eachPressSendsOneRequest()
     QVERIFY(!form->isVisible());
 }
 
-void TestOnlineFeedback::noServer_data()
+void TestOnlineFeedback::failedSendSaysWhy_data()
 {
-    QTest::addColumn<QString>("server");
-    QTest::newRow("refused") << "refused";
-    QTest::newRow("no answer until timeout") << "hang";
+    QTest::addColumn<QString>("server"); // refused, hang, endless, notTls or an HTTP status
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("refused") << "refused" << QByteArray() << "The server refused the connection.";
+    QTest::newRow("no answer until timeout") << "hang" << QByteArray() << "The server did not answer in time.";
+    QTest::newRow("TLS handshake fails") << "notTls" << QByteArray() << "The secure connection to the server failed";
+    QTest::newRow("error page starting with Your")
+        << "500" << QByteArray("Your request failed: internal error")
+        << "HTTP status 500 Internal Server Error.\n\nYour request failed: internal error";
+    QTest::newRow("not found, no text") << "404" << QByteArray() << "HTTP status 404 Not Found.";
     // Cut off at the reply limit; without one the form would wait, and fill the memory, forever.
-    QTest::newRow("endless answer") << "endless";
+    QTest::newRow("endless answer") << "endless" << QByteArray() << "far longer than any answer expected";
 }
 
-void TestOnlineFeedback::noServer()
+void TestOnlineFeedback::failedSendSaysWhy()
 {
     QFETCH(QString, server);
+    QFETCH(QByteArray, reply);
+    QFETCH(QString, reason);
 
-    RawTcpServer silent(RawTcpServer::Hang);
+    TestHttpServer http;
+    http.feedbackReply = reply;
+    RawTcpServer hanging(RawTcpServer::Hang);
+    RawTcpServer plain(RawTcpServer::CutOff);
     RawTcpServer endless(RawTcpServer::Endless);
-    OnlineServices::setBaseUrl(server == QLatin1String("hang")  ? silent.url(QString())
-                                   : server == QLatin1String("endless") ? endless.url(QString())
-                                                                        : refusingUrl());
-    auto form = openForm(QStringLiteral("x"), QStringLiteral("Hi"));
+    if (server == QLatin1String("refused")) {
+        OnlineServices::setBaseUrl(refusingUrl());
+    } else if (server == QLatin1String("hang")) {
+        OnlineServices::setBaseUrl(hanging.url(QString()));
+    } else if (server == QLatin1String("endless")) {
+        OnlineServices::setBaseUrl(endless.url(QString()));
+    } else if (server == QLatin1String("notTls")) {
+        QUrl url = plain.url(QString());
+        url.setScheme(QStringLiteral("https"));
+        OnlineServices::setBaseUrl(url);
+    } else {
+        http.feedbackStatus = Status(server.toInt());
+        OnlineServices::setBaseUrl(http.baseUrl());
+    }
+    auto form = openForm(QStringLiteral("x"), QStringLiteral("Hi, this took a while to write."));
     send(*form);
     QTRY_COMPARE_WITH_TIMEOUT(boxes.size(), 1, 10000);
+
     QCOMPARE(boxes.first().title, QStringLiteral("Send"));
-    QCOMPARE(boxes.first().text, QString());
+    QCOMPARE(boxes.first().icon, QMessageBox::Warning);
+    QVERIFY2(boxes.first().text.startsWith(QStringLiteral("The feedback was not sent. ")), qPrintable(boxes.first().text));
+    QVERIFY2(boxes.first().text.contains(reason), qPrintable(boxes.first().text));
+    // The form stays, with what the user wrote, for another try.
     QVERIFY(form->isVisible());
+    QCOMPARE(form->findChild<QTextEdit *>(QStringLiteral("messageEdit"))->toPlainText(),
+             QStringLiteral("Hi, this took a while to write."));
 }
 
 void TestOnlineFeedback::cancelCloses()
@@ -243,6 +274,39 @@ void TestOnlineFeedback::cancelCloses()
     QVERIFY(!form->isVisible());
     QCOMPARE(form->result(), int(QDialog::Rejected));
     QVERIFY(boxes.isEmpty());
+}
+
+// The form opens on the address; Tab leads through the message to the buttons, and Enter
+// in the address field sends what was typed instead of cancelling it away.
+void TestOnlineFeedback::keyboardFollowsTheForm()
+{
+    TestHttpServer server;
+    OnlineServices::setBaseUrl(server.baseUrl());
+    Feedback form;
+    form.show();
+    auto *address = form.findChild<QLineEdit *>(QStringLiteral("addressEdit"));
+    auto *message = form.findChild<QTextEdit *>(QStringLiteral("messageEdit"));
+    auto *sendButton = form.findChild<QPushButton *>(QStringLiteral("sendButton"));
+    auto *cancelButton = form.findChild<QPushButton *>(QStringLiteral("cancelButton"));
+    QCOMPARE(form.focusWidget(), address);
+
+    QTest::keyClicks(address, QStringLiteral("me@example.org"));
+    QTest::keyClick(address, Qt::Key_Tab);
+    QCOMPARE(form.focusWidget(), message);
+    QTest::keyClicks(message->viewport(), QStringLiteral("Hello"));
+    QTest::keyClick(message, Qt::Key_Tab);
+    QCOMPARE(message->toPlainText(), QStringLiteral("Hello"));
+    QCOMPARE(form.focusWidget(), sendButton);
+    QTest::keyClick(sendButton, Qt::Key_Tab);
+    QCOMPARE(form.focusWidget(), cancelButton);
+
+    address->setFocus();
+    QTest::keyClick(address, Qt::Key_Return);
+    QTRY_COMPARE(boxes.size(), 1);
+    QCOMPARE(server.feedbackBodies.size(), 1);
+    QCOMPARE(formValue(server.feedbackBodies.first(), QStringLiteral("from")), QStringLiteral("me@example.org"));
+    QCOMPARE(formValue(server.feedbackBodies.first(), QStringLiteral("message")), QStringLiteral("Hello"));
+    QCOMPARE(form.result(), int(QDialog::Accepted));
 }
 
 QTEST_MAIN(TestOnlineFeedback)
