@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -57,6 +59,11 @@ MainWindow::MainWindow()
     resize(windowWidth, windowHeight);
 }
 
+TextEdit *MainWindow::newestHelpViewer() const
+{
+    return helpViewer.data();
+}
+
 void MainWindow::addWindowSize()
 {
     windowHeight += 20;
@@ -75,6 +82,22 @@ void MainWindow::contextMenuEvent(QContextMenuEvent *event)
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->addAction(saveAct);
     menu->popup(event->globalPos());
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    QMainWindow::closeEvent(event);
+    // The deck and its controls live in this window. A help viewer, feedback form or
+    // library manager left open must not keep the program (and the deck's sound) going
+    // without them: they close too, and with the last window the event loop ends.
+    if (event->isAccepted())
+        QApplication::closeAllWindows();
+}
+
+void MainWindow::showDisposable(QWidget *window)
+{
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
 }
 
 QAction *MainWindow::createAction(const QString &text, void (MainWindow::*slot)(), bool checkable)
@@ -201,11 +224,11 @@ void MainWindow::createMenus()
 
 void MainWindow::import()
 {
-    // Not connected to the result: the library is read again when the library manager
-    // closes, which is where the user reviews what was imported.
     auto *dialog = new ImportFolder(this);
+    // A folder just imported is playable at once: the deck's library reads config.xml again.
+    connect(dialog, &QDialog::accepted, deck, &QTplayerCtl::updatePlaylist);
     qCDebug(lcApp) << "showing Dialog";
-    dialog->show();
+    showDisposable(dialog);
 }
 
 void MainWindow::save()
@@ -263,7 +286,7 @@ void MainWindow::player3Bass() { setPlayerSampleType(2, Bass); }
 void MainWindow::editLibrary()
 {
     auto *manager = new LibraryMgr;
-    manager->show();
+    showDisposable(manager);
     connect(manager, &QDialog::accepted, deck, &QTplayerCtl::updatePlaylist);
 }
 
@@ -274,13 +297,12 @@ void MainWindow::checkForUpdates()
 
 void MainWindow::getFeedback()
 {
-    auto *form = new Feedback;
-    form->show();
+    showDisposable(new Feedback);
 }
 
 void MainWindow::displayHelp()
 {
     helpViewer = new TextEdit(nullptr);
     helpViewer->loadDocument(QStringLiteral("help.html"));
-    helpViewer->show();
+    showDisposable(helpViewer);
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 
 class QAction;
+class QCloseEvent;
 class QContextMenuEvent;
 class QMenu;
 class QTplayerCtl;
@@ -20,11 +22,12 @@ public:
 
     // Exposed for tests and the start-up benchmark; the window owns it.
     QTplayerCtl *deckController() const { return deck; }
-    TextEdit *newestHelpViewer() const { return helpViewer; }
+    TextEdit *newestHelpViewer() const;
     int rememberedHeight() const { return windowHeight; }
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private slots:
     void import();
@@ -57,6 +60,8 @@ private:
     void createActions();
     void createMenus();
     QAction *createAction(const QString &text, void (MainWindow::*slot)(), bool checkable = false);
+    // Shows a window the menus opened; it is freed when the user closes it.
+    static void showDisposable(QWidget *window);
     void setPlayerSampleType(int row, int type);
 
     QMenu *fileMenu = nullptr;
@@ -95,5 +100,6 @@ private:
     QAction *aboutAct = nullptr;
     QTplayerCtl *deck = nullptr;
     UpdateCheck *updateChecker = nullptr;
-    TextEdit *helpViewer = nullptr;
+    // Viewers free themselves when closed.
+    QPointer<TextEdit> helpViewer;
 };

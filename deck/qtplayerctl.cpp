@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <ctime>
-#include <exception>
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -105,14 +104,9 @@ void QTplayerCtl::createPlayers()
 
 void QTplayerCtl::createTempoController()
 {
-    // Without a tempo controller the deck still plays, only unmatched.
-    try {
-        tempoCtrl = new TempoCTRL(players, importPlayers, &library);
-    } catch (const std::exception &error) {
-        qCDebug(lcDeck) << "Error constructing TempoCTRL:" << error.what();
-    } catch (...) {
-        qCDebug(lcDeck) << "Error constructing TempoCTRL: unknown exception";
-    }
+    // Its constructor only connects signals: the deck always has one, and the menus may
+    // rely on that.
+    tempoCtrl = new TempoCTRL(players, importPlayers, &library);
 }
 
 void QTplayerCtl::connectWidgets()
@@ -287,6 +281,7 @@ void QTplayerCtl::save()
 void QTplayerCtl::openSaveDialog(const QVector<TrackInfo> &tracks)
 {
     auto *dialog = new SaveFiles(tracks, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setStyleSheet(QStringLiteral("color:white; background-color:black;"));
     dialog->show();
 }

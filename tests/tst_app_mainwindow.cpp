@@ -2,7 +2,9 @@
 #include <QtTest>
 
 #include <QActionGroup>
+#include <QComboBox>
 #include <QDialog>
+#include <QPushButton>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -10,6 +12,9 @@
 #include "app/mainwindow.h"
 #include "app/textedit.h"
 #include "deck/qtplayerctl.h"
+#include "dialogs/importfolder.h"
+#include "dialogs/librarymgr.h"
+#include "dialogs/savefiles.h"
 #include "library/sampora.h"
 #include "online/filedownloader.h"
 #include "online/onlineservices.h"
@@ -59,9 +64,14 @@ private slots:
     void dialogsOpenAnewAndModeless();
     void exitCloses();
     void withoutServiceAddressNothingIsAsked();
+    void importIsPlayableAtOnce();
+    void closedWindowsAreFreed();
+    void exitEndsTheProgramWithOtherWindowsOpen();
 
 private:
     QAction *entry(const QString &path) const;
+    // The visible windows of a class that the last action opened, newest last.
+    static QList<QWidget *> shownWindows(const char *className);
 
     std::unique_ptr<TempProgramDir> dir;
     std::unique_ptr<TestHttpServer> http;
@@ -419,6 +429,90 @@ void TestAppMainWindow::withoutServiceAddressNothingIsAsked()
     OnlineServices::setBaseUrl(http->baseUrl());
     if (configured)
         QSKIP("this build names a service address");
+}
+
+QList<QWidget *> TestAppMainWindow::shownWindows(const char *className)
+{
+    QList<QWidget *> found;
+    for (QWidget *w : QApplication::allWidgets()) {
+        if (w->isVisible() && w->inherits(className))
+            found << w;
+    }
+    return found;
+}
+
+// A folder imported from the File menu is in the deck's library at once, not only after the
+// library manager has been opened and closed.
+void TestAppMainWindow::importIsPlayableAtOnce()
+{
+    QFile config(dir->path() + QStringLiteral("/config.xml"));
+    QVERIFY(config.open(QIODevice::ReadOnly));
+    const QByteArray original = config.readAll();
+    config.close();
+    const QString fresh = dir->path() + QStringLiteral("/fresh");
+    QVERIFY(QDir().mkpath(fresh));
+    QVERIFY(AudioGen::writeWav(fresh + QStringLiteral("/fresh 120bpm.wav"), AudioGen::tone(0.5, 330.0)));
+
+    entry(QStringLiteral("&File > &Import Samples..."))->trigger();
+    auto *dialog = window->findChild<ImportFolder *>();
+    QVERIFY(dialog);
+    dialog->findChild<QComboBox *>()->setEditText(fresh);
+    for (QPushButton *b : dialog->findChildren<QPushButton *>()) {
+        if (b->text() == QStringLiteral("&Import"))
+            b->click();
+    }
+    const QList<LibraryFolder> custom = window->deckController()->library->folders(Custom);
+    dir->writeFile(QStringLiteral("config.xml"), original);
+    QVERIFY(custom.contains(LibraryFolder{fresh, Melody}));
+}
+
+// Every window the menus and the deck open is freed when it closes.
+void TestAppMainWindow::closedWindowsAreFreed()
+{
+    entry(QStringLiteral("&Help > Quick Reference"))->trigger();
+    entry(QStringLiteral("&Help > Provide Feedback"))->trigger();
+    entry(QStringLiteral("&Edit > Sample Library"))->trigger();
+    entry(QStringLiteral("&File > &Import Samples..."))->trigger();
+    window->deckController()->save();
+    auto *manager = qobject_cast<LibraryMgr *>(shownWindows("LibraryMgr").value(0));
+    QVERIFY(manager);
+    QVERIFY(QMetaObject::invokeMethod(manager, "import"));
+
+    QList<QPointer<QWidget>> opened;
+    for (const char *className : {"TextEdit", "Feedback", "ImportFolder", "SaveFiles", "LibraryMgr"}) {
+        const QList<QWidget *> windows = shownWindows(className);
+        QCOMPARE(windows.size(), qstrcmp(className, "ImportFolder") == 0 ? 2 : 1);
+        for (QWidget *w : windows)
+            opened << w;
+    }
+    for (const QPointer<QWidget> &w : std::as_const(opened)) {
+        if (w)
+            w->close();
+    }
+    for (const QPointer<QWidget> &w : std::as_const(opened))
+        QTRY_VERIFY(w.isNull());
+}
+
+// File > Exit (like the update starting its installer) closes the main window, and with it
+// the program, even while other windows of it are open.
+void TestAppMainWindow::exitEndsTheProgramWithOtherWindowsOpen()
+{
+    entry(QStringLiteral("&Help > Quick Reference"))->trigger();
+    entry(QStringLiteral("&Help > Provide Feedback"))->trigger();
+    entry(QStringLiteral("&Edit > Sample Library"))->trigger();
+    QList<QPointer<QWidget>> others;
+    for (const char *className : {"TextEdit", "Feedback", "LibraryMgr"}) {
+        others << shownWindows(className).value(0);
+        QVERIFY2(others.last(), className);
+    }
+
+    QTimer::singleShot(0, window.get(), [this] { entry(QStringLiteral("&File > E&xit"))->trigger(); });
+    QTimer::singleShot(10000, window.get(), [] { QCoreApplication::exit(1); });
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(!window->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (const QPointer<QWidget> &w : std::as_const(others))
+        QVERIFY(w.isNull());
 }
 
 QTEST_MAIN(TestAppMainWindow)
