@@ -1,19 +1,28 @@
 // Library scan speed against `find DIR -type f`, and the memory the sample lists take
 // per path, on a 100,000-file tree in 2,000 folders. The tree is generated once under
-// $SAMPORA_BENCH_DIR and reused. Prints "key: value" lines.
+// $SAMPORA_BENCH_DIR and reused. Prints "key: value" lines, first the conditions the timing
+// depends on: the file system, whether the tree was just written, the cache state, the cores
+// and how busy the machine was. Both walks run on a warm cache (the tree is read once first).
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
+#include <cstdlib>
+#include <thread>
+
 #include <malloc.h>
+#include <sys/vfs.h>
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDateTime>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "library/folderfiles.h"
 #include "library/paths.h"
 #include "library/sampora.h"
 
@@ -81,14 +90,64 @@ double findMs(const QString &root)
     return timer.nsecsElapsed() / 1e6;
 }
 
+// The scan the library model runs for each configured folder: paths kept as compact bytes.
 double scanMs(const QString &root, qsizetype &count)
 {
     QElapsedTimer timer;
     timer.start();
-    const QStringList paths = Sampora::scanFolder(root);
+    const std::shared_ptr<const FolderFiles> files = FolderFiles::scan(root);
     const double ms = timer.nsecsElapsed() / 1e6;
-    count = paths.size();
+    count = files->size();
     return ms;
+}
+
+// The same walk into a QStringList, one QString per path (what tests and tools use); the
+// conversion costs more than the walk itself.
+double listMs(const QString &root)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const QStringList paths = Sampora::scanFolder(root);
+    return timer.nsecsElapsed() / 1e6;
+}
+
+const char *fileSystemName(const QString &path)
+{
+    struct statfs info {};
+    if (::statfs(QFile::encodeName(path).constData(), &info) != 0)
+        return "unknown";
+    switch (static_cast<unsigned long>(info.f_type)) {
+    case 0xEF53:
+        return "ext4";
+    case 0x01021994:
+        return "tmpfs";
+    case 0x794C7630:
+        return "overlayfs";
+    case 0x9123683E:
+        return "btrfs";
+    case 0x58465342:
+        return "xfs";
+    default:
+        return "other";
+    }
+}
+
+// A tree written moments ago still has its pages queued for writeback, which slows every walk.
+double treeAgeSeconds(const QString &root)
+{
+    const QFileInfo marker(root + QStringLiteral("/.complete"));
+    return marker.lastModified().msecsTo(QDateTime::currentDateTime()) / 1000.0;
+}
+
+void printConditions(const QString &root)
+{
+    double load[1] = { -1 };
+    getloadavg(load, 1);
+    std::printf("scan_conditions_fs: %s\n", fileSystemName(root));
+    std::printf("scan_conditions_tree_age_s: %.0f\n", treeAgeSeconds(root));
+    std::printf("scan_conditions_cache: warm\n");
+    std::printf("scan_conditions_cores: %u\n", std::thread::hardware_concurrency());
+    std::printf("scan_conditions_load_average: %.2f\n", load[0]);
 }
 
 size_t heapInUse()
@@ -131,23 +190,28 @@ int main(int argc, char **argv)
     if (libraryPaths == 0)
         return 1;
 
-    // Warm the cache, then alternate the two so both see the same conditions.
+    // Warm the cache, then alternate the walks so all see the same conditions.
     qsizetype count = 0;
     findMs(root);
     scanMs(root, count);
     std::vector<double> finds;
     std::vector<double> scans;
+    std::vector<double> lists;
     for (int run = 0; run < kRuns; ++run) {
         finds.push_back(findMs(root));
         scans.push_back(scanMs(root, count));
+        lists.push_back(listMs(root));
     }
     const double find = median(finds);
     const double scan = median(scans);
+    const double list = median(lists);
 
+    printConditions(root);
     std::printf("scan_files: %lld\n", static_cast<long long>(count));
     std::printf("find_ms: %.1f\n", find);
     std::printf("scan_ms: %.1f\n", scan);
     std::printf("scan_vs_find_ratio: %.2f\n", scan / find);
+    std::printf("scan_to_qstringlist_vs_find_ratio: %.2f\n", list / find);
     std::printf("bytes_per_path: %.1f\n", double(after - before) / double(libraryPaths));
     std::printf("qstringlist_bytes_per_path: %.1f\n", double(afterPlain - after) / double(plain.size()));
     std::printf("average_path_chars: %.1f\n", [&] {
