@@ -11,6 +11,7 @@ packages=(
   xvfb xauth x11-apps imagemagick
   sox libsox-fmt-mp3 lame
   libsndfile1-dev libsoxr-dev libfluidsynth-dev
+  clang-14 libclang-rt-14-dev llvm-14
 )
 
 missing=()
