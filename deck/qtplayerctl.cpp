@@ -177,6 +177,10 @@ void QTplayerCtl::playPause()
     } else {
         for (Player *player : allPlayers())
             player->play();
+        // Rows that start together are matched at once: left at their own tempos until one of
+        // them draws its next sample, they would drift apart during the whole first pass.
+        if (tempoCtrl)
+            tempoCtrl->GotNewBPM();
         playing = true;
         setPlayButtonStyle(true);
     }

@@ -224,8 +224,6 @@ void Player::playFile(QString file)
         currentBpm = 1;
         track.rate = 1.0f;
     }
-    // The rate goes in before the sample is heard, so that it never plays a moment too fast.
-    setRate(targetRate());
     // A held row takes its new sample and stays held.
     if (!held())
         playing = true;
@@ -251,6 +249,9 @@ void Player::playFile(QString file)
         qCDebug(lcPlayer) << "attempting to emit NewBPM";
         emit NewBPM();
     }
+    // Set once the tempo controller has matched the new sample: libvlc re-aligns its time
+    // stretch at every rate change, and a detour through 1.0 would shift the beat heard.
+    setRate(targetRate());
     play();
     prepareUpcoming();
     syncTimer();
@@ -604,7 +605,8 @@ void Player::restartAudio(qint64 offset)
     }
     queueUpcoming();
     vlc->play();
-    volumePending = volumePending || !vlc->volumeApplied();
+    // Each start makes a new audio output, which comes up at libvlc's own volume.
+    volumePending = true;
 }
 
 void Player::dropEvents()
@@ -725,12 +727,14 @@ void Player::updateInterface()
         return;
     if (!vlc->hasMedia())
         return;
-    if (volumePending && vlc->state() == VlcPlayback::Playing) {
+    const qint64 now = nowMs();
+    clock.observe(now, vlc->timeMs());
+    // Once the stream is heard its audio output exists: it takes the wanted volume once and is
+    // then left alone, so that the desktop's own mixer can change it.
+    if (volumePending && clock.anchored()) {
         vlc->applyVolume();
         volumePending = !vlc->volumeApplied();
     }
-    const qint64 now = nowMs();
-    clock.observe(now, vlc->timeMs());
     const qint64 heard = clock.heardFrame(now);
     processHeardEvents(heard);
     updatePosition(heard);

@@ -97,7 +97,7 @@ float VlcPlayback::rate() const
 
 void VlcPlayback::setRate(float rate)
 {
-    if (m_player)
+    if (m_player && libvlc_media_player_get_rate(m_player) != rate)
         libvlc_media_player_set_rate(m_player, rate);
 }
 
