@@ -417,8 +417,12 @@ void QTplayerCtl::addTrackClicked()
 
 QString QTplayerCtl::chooseTrackFile()
 {
-    return QFileDialog::getOpenFileName(this, tr("Open File"), QString(),
-                                        tr("Files (*.mp3 *.wav *.aif *.mid)"));
+    // The patterns spell out both letter cases (KICK.WAV is a sample too); the chooser
+    // shows only the filter's name.
+    const QString filter = tr("Files") + QStringLiteral(" (") + Sampora::sampleNamePatterns().join(QLatin1Char(' '))
+        + QLatin1Char(')');
+    return QFileDialog::getOpenFileName(this, tr("Open File"), QString(), filter, nullptr,
+                                        QFileDialog::HideNameFilterDetails);
 }
 
 void QTplayerCtl::deleteTrack1clicked()

@@ -113,6 +113,22 @@ QString Sampora::randomSample(int sampleType, int &bpm)
     return path;
 }
 
+QStringList Sampora::sampleNamePatterns()
+{
+    QStringList patterns;
+    for (const char *suffix : {"mp3", "wav", "aif", "mid"}) {
+        QString pattern = QStringLiteral("*.");
+        for (const QChar c : QLatin1String(suffix)) {
+            if (c.isLetter())
+                pattern += QLatin1Char('[') + c.toLower() + c.toUpper() + QLatin1Char(']');
+            else
+                pattern += c;
+        }
+        patterns << pattern;
+    }
+    return patterns;
+}
+
 int Sampora::bpmFromFileName(QStringView fileName)
 {
     // Walk runs of digits from the end: the first run in range found is the last one in

@@ -46,6 +46,10 @@ public:
     // empty list.
     static QStringList scanFolder(const QString &folder);
 
+    // Glob patterns for a file chooser that take the names scanFolder() takes, in any
+    // letter case ("*.[mM][pP]3", ...): a platform chooser may compare case-sensitively.
+    static QStringList sampleNamePatterns();
+
     // Read access for the dialogs and tests: copies, never references into the lists.
     QList<LibraryFolder> folders(GenrePreset genre) const;
     QStringList samples(GenrePreset genre, SampleType type) const;

@@ -67,6 +67,33 @@ private slots:
         QCOMPARE(sorted(Sampora::scanFolder(root + QStringLiteral("//"))), sorted(expected));
     }
 
+    // The add-track chooser's patterns take what the library takes, also where a platform
+    // chooser compares them case-sensitively.
+    void chooserPatternsMatchTheLibrary_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("sample");
+        for (const char *name : {"kick.wav", "KICK.WAV", "Kick.Wav", "b.MP3", "c.Aif", "d.mid", "e.MiD", "loop 90.wav.wav"})
+            QTest::newRow(name) << QString::fromLatin1(name) << true;
+        for (const char *name : {"e.aiff", "f.flac", "a.wav.txt", "loop_wav", "c.mp4", "kick.WAVE"})
+            QTest::newRow(name) << QString::fromLatin1(name) << false;
+    }
+    void chooserPatternsMatchTheLibrary()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, sample);
+        const QStringList patterns = Sampora::sampleNamePatterns();
+        QCOMPARE(patterns.size(), 4);
+        const bool taken = std::any_of(patterns.cbegin(), patterns.cend(), [&name](const QString &pattern) {
+            return QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern)).match(name).hasMatch();
+        });
+        QCOMPARE(taken, sample);
+
+        QTemporaryDir tmp;
+        QVERIFY(touch(tmp.filePath(name)));
+        QCOMPARE(Sampora::scanFolder(tmp.path()).size(), sample ? 1 : 0);
+    }
+
     void symbolicLinks()
     {
         QTemporaryDir tmp;
