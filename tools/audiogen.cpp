@@ -79,6 +79,39 @@ Pcm toneWithEndClick(double seconds, double frequency, double amplitude, double 
     return pcm;
 }
 
+Pcm pulseLoop(double seconds, double amplitude, int pulseFrames, int sampleRate)
+{
+    Pcm pcm;
+    pcm.sampleRate = sampleRate;
+    const int frames = int(std::lround(seconds * sampleRate));
+    const int pulse = std::min(pulseFrames, frames / 2);
+    const auto level = qint16(std::lround(32767.0 * amplitude));
+    pcm.samples.fill(0, frames * pcm.channels);
+    for (int i = 0; i < pulse * pcm.channels; ++i) {
+        pcm.samples[i] = level;
+        pcm.samples[(frames - pulse) * pcm.channels + i] = qint16(-level);
+    }
+    return pcm;
+}
+
+Pcm clickLoop(double seconds, int clicks, double clickFrequency, double amplitude, double clickSeconds, int sampleRate)
+{
+    Pcm pcm;
+    pcm.sampleRate = sampleRate;
+    const int frames = int(std::lround(seconds * sampleRate));
+    const int clickFrames = int(std::lround(clickSeconds * sampleRate));
+    pcm.samples.fill(0, frames * pcm.channels);
+    for (int c = 0; c < clicks; ++c) {
+        const int first = int(std::lround(double(c) * frames / std::max(1, clicks)));
+        for (int i = 0; i < clickFrames && first + i < frames; ++i) {
+            const auto v = qint16(std::lround(32767.0 * amplitude * std::cos(2 * std::numbers::pi * clickFrequency * i / sampleRate)));
+            for (int ch = 0; ch < pcm.channels; ++ch)
+                pcm.samples[(first + i) * pcm.channels + ch] = v;
+        }
+    }
+    return pcm;
+}
+
 bool writeWav(const QString &path, const Pcm &pcm)
 {
     const quint32 dataBytes = quint32(pcm.samples.size() * 2);

@@ -25,6 +25,18 @@ Pcm tone(double seconds, double frequency, double amplitude = 0.5, int sampleRat
 Pcm toneWithEndClick(double seconds, double frequency, double amplitude = 0.3, double clickSeconds = 0.005,
                      double clickAmplitude = 0.9, int sampleRate = 44100, int channels = 2);
 
+// Silence framed by two pulses: a positive one on its first pulseFrames frames, a negative one on
+// its last. Played back to back, a recording shows each seam as the negative pulse followed by the
+// positive one with exactly nothing between them, and each pass as the distance between two
+// positive pulses.
+Pcm pulseLoop(double seconds, double amplitude = 0.5, int pulseFrames = 32, int sampleRate = 44100);
+
+// Silence with `clicks` evenly spaced clicks, the first on frame 0 (a beat loop: one click per beat).
+// A click is a short burst of a cosine at clickFrequency at full amplitude from its first frame, so
+// that rows playing together can be told apart by their click pitch.
+Pcm clickLoop(double seconds, int clicks, double clickFrequency, double amplitude = 0.25,
+              double clickSeconds = 0.008, int sampleRate = 44100);
+
 bool writeWav(const QString &path, const Pcm &pcm);
 bool writeAiff(const QString &path, const Pcm &pcm);
 

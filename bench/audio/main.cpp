@@ -1,13 +1,19 @@
-// What a listener hears from the real Player: records the null sink's monitor while rows
-// play generated samples and measures how much of each sample came out, the silence where
-// one sample gives way to the next or loops, and the CPU the rows cost.
+// What a listener hears from the real Player: records the null sink's monitor while rows play
+// generated loops and measures, from the recording, the seams between samples and loop passes,
+// how closely rows at matched tempos stay together, where quantized moves land, how late the
+// rows report a new sample, and what the rows cost in CPU and memory.
 // Prints "key: value" lines; needs the audio server bench/run starts (PULSE_SERVER).
+// SAMPORA_BENCH_DRIFT_SECONDS shortens the three-row run (default 180 s).
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdio>
 #include <memory>
+#include <random>
 #include <vector>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -19,55 +25,72 @@
 #include <QSlider>
 #include <QTest>
 
+#include "clicks.h"
+#include "deck/bargrid.h"
 #include "library/paths.h"
 #include "library/sampletypes.h"
 #include "library/sampora.h"
 #include "player/player.h"
+#include "recorder.h"
+#include "tempo/tempoctrl.h"
 #include "tools/audiogen.h"
 
 namespace {
 
-constexpr int kRate = 44100;
-constexpr int kSilenceLevel = 328; // 1 % of full scale
-constexpr int kClickLevel = 19660; // 60 %: only the end click is this loud
-constexpr int kMinSilenceFrames = 5; // shorter quiet runs are zero crossings
+constexpr double kPulseAmplitude = 0.5;
+constexpr int kPulseFrames = 32;
+constexpr double kClickLevel = 0.25;
+// Click pitches of rows 1, 2 and 3: multiples of 300 Hz, which Clicks::burstOnsets tells apart.
+constexpr std::array<double, 3> kRowPitch { 1200.0, 3000.0, 6000.0 };
+// No two clicks of one row come closer than this (180 BPM sped up by a few percent is 310 ms).
+constexpr qint64 kMinClickSpacing = Recording::kRate * 15 / 100;
 
 double framesToMs(qint64 frames)
 {
-    return frames * 1000.0 / kRate;
+    return Recording::framesToMs(frames);
 }
 
-// A program directory with one folder of samples for the given type.
+// A program directory whose config.xml registers one folder of samples per sample type used.
 class Scene {
 public:
     Scene(const QString &root, const QString &name)
         : m_dir(root + QLatin1Char('/') + name)
     {
         QDir(m_dir).removeRecursively();
-        QDir().mkpath(m_dir + QStringLiteral("/samples"));
+        QDir().mkpath(m_dir);
         Paths::setProgramDir(m_dir);
     }
 
-    QString add(const QString &name, const AudioGen::Pcm &pcm) const
+    void add(int type, const QString &name, const AudioGen::Pcm &pcm)
     {
-        const QString path = m_dir + QStringLiteral("/samples/") + name;
-        AudioGen::writeWav(path, pcm);
-        return path;
-    }
-
-    void registerFolder(const char *typeFlags) const
-    {
-        QFile config(Paths::configPath());
-        if (config.open(QIODevice::WriteOnly | QIODevice::Append))
-            config.write(QByteArray("<sampora><imported_folder path=\"samples\" ") + typeFlags
-                + " hipHop=\"1\" techno=\"0\" custom=\"0\"/></sampora>\n");
+        const QString folder = QStringLiteral("samples%1").arg(type);
+        QDir().mkpath(m_dir + QLatin1Char('/') + folder);
+        AudioGen::writeWav(m_dir + QLatin1Char('/') + folder + QLatin1Char('/') + name, pcm);
+        if (!m_types.contains(type))
+            m_types.append(type);
+        writeConfig();
     }
 
 private:
+    void writeConfig() const
+    {
+        QByteArray xml("<sampora>");
+        for (int type : m_types) {
+            xml += QByteArray("<imported_folder path=\"samples") + QByteArray::number(type) + "\" melody=\""
+                + (type == Melody ? "1" : "0") + "\" beat=\"" + (type == Beat ? "1" : "0") + "\" bass=\""
+                + (type == Bass ? "1" : "0") + "\" hipHop=\"1\" techno=\"0\" custom=\"0\"/>";
+        }
+        xml += "</sampora>\n";
+        QFile config(Paths::configPath());
+        if (config.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            config.write(xml);
+    }
+
     QString m_dir;
+    QList<int> m_types;
 };
 
-// One deck row with its widgets.
+// One deck row with its widgets; notes the wall time of every Playing signal.
 class Row {
 public:
     Row(int id, Sampora *library, int type)
@@ -78,89 +101,55 @@ public:
         QAbstractButton *h = &hold;
         player = std::make_unique<Player>(id, &p, &t, &library, &h, type);
         player->changeVolume(100);
+        QObject::connect(player.get(), &Player::Playing, [this] { playingMs.push_back(Player::wallClockMs()); });
+    }
+
+    // Waits until the row reports a sample started after afterMs; false on timeout.
+    bool waitForPlaying(double afterMs, int timeoutMs) const
+    {
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < timeoutMs) {
+            if (!playingMs.empty() && playingMs.back() > afterMs)
+                return true;
+            QTest::qWait(5);
+        }
+        return false;
     }
 
     QSlider position { Qt::Horizontal };
     QSlider tempo { Qt::Horizontal };
     QCheckBox hold;
     std::unique_ptr<Player> player;
+    std::vector<double> playingMs;
 };
 
-// Records the null sink's monitor, as the louder channel of each frame. A low latency makes
-// the null sink render in small blocks: at 20 ms every underrun would be rounded up to
-// whole 20 ms blocks of silence and hide what the player itself does.
-class Recorder {
+// Three rows wired as the deck wires them: tempo matching and the quantize grid.
+class Deck {
 public:
-    bool start()
+    Deck(Sampora *library, const std::array<int, 3> &types)
+        : library(library)
     {
-        m_parec.start(QStringLiteral("parec"),
-            { QStringLiteral("-d"), QStringLiteral("ci_sink.monitor"), QStringLiteral("--raw"),
-                QStringLiteral("--format=s16le"), QStringLiteral("--rate=44100"),
-                QStringLiteral("--channels=2"), QStringLiteral("--latency-msec=2") });
-        if (!m_parec.waitForStarted(3000))
-            return false;
-        QTest::qWait(400); // the stream is connected and recording silence
-        return true;
+        for (int id = 0; id < 3; ++id) {
+            rows[size_t(id)] = std::make_unique<Row>(id, library, types[size_t(id)]);
+            players[id] = rows[size_t(id)]->player.get();
+        }
+        tempo = std::make_unique<TempoCTRL>(players, imports, &this->library);
+        grid = std::make_unique<BarGrid>(std::array<Player *, 5> { players[0], players[1], players[2], nullptr, nullptr });
+        for (Player *player : players)
+            player->setBarLineFinder([this](double earliestMs) { return grid->nextBarLine(earliestMs); });
     }
 
-    std::vector<qint16> stop()
-    {
-        m_parec.terminate();
-        m_parec.waitForFinished(3000);
-        const QByteArray raw = m_parec.readAllStandardOutput();
-        std::vector<qint16> frames(size_t(raw.size() / 4));
-        for (size_t i = 0; i < frames.size(); ++i) {
-            const auto *p = reinterpret_cast<const qint16 *>(raw.constData()) + 2 * i;
-            frames[i] = qint16(std::min(32767, std::max(std::abs(int(p[0])), std::abs(int(p[1])))));
-        }
-        return frames; // peak of both channels per frame
-    }
+    Row &row(int i) { return *rows[size_t(i)]; }
 
 private:
-    QProcess m_parec;
+    Sampora *library;
+    std::array<std::unique_ptr<Row>, 3> rows;
+    Player *players[3] {};
+    Player *imports[2] {};
+    std::unique_ptr<TempoCTRL> tempo;
+    std::unique_ptr<BarGrid> grid;
 };
-
-struct Segment {
-    qint64 start = 0;
-    qint64 end = 0; // one past the last audible frame
-    qint64 length() const { return end - start; }
-};
-
-// Audible stretches, split wherever the recording is silent for more than a zero crossing.
-std::vector<Segment> audibleSegments(const std::vector<qint16> &peaks)
-{
-    std::vector<Segment> segments;
-    qint64 quiet = kMinSilenceFrames;
-    for (qint64 i = 0; i < qint64(peaks.size()); ++i) {
-        if (peaks[size_t(i)] < kSilenceLevel) {
-            ++quiet;
-            continue;
-        }
-        if (quiet >= kMinSilenceFrames || segments.empty())
-            segments.push_back({ i, i + 1 });
-        else
-            segments.back().end = i + 1;
-        quiet = 0;
-    }
-    return segments;
-}
-
-// Ends of the click bursts: each one marks a sample's last frame as heard.
-std::vector<qint64> clickEnds(const std::vector<qint16> &peaks)
-{
-    std::vector<qint64> ends;
-    qint64 lastLoud = -kRate;
-    for (qint64 i = 0; i < qint64(peaks.size()); ++i) {
-        if (peaks[size_t(i)] < kClickLevel)
-            continue;
-        if (i - lastLoud > kRate / 100 && lastLoud >= 0)
-            ends.push_back(lastLoud + 1);
-        lastLoud = i;
-    }
-    if (lastLoud >= 0)
-        ends.push_back(lastLoud + 1);
-    return ends;
-}
 
 double median(std::vector<double> values)
 {
@@ -168,6 +157,14 @@ double median(std::vector<double> values)
         return 0;
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
+}
+
+double percentile95(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, size_t(std::ceil(0.95 * double(values.size()))) - 1)];
 }
 
 double maximum(const std::vector<double> &values)
@@ -186,117 +183,222 @@ void print(const char *key, double value, int decimals)
     std::fflush(stdout);
 }
 
-// A sample that moves on by itself, several times over: how much of it was heard and how long the
-// silence was before the next one started.
-struct TailResult {
-    double heardRatio = 0;
-    std::vector<double> gapsMs;
+// Lag from the frame a sample was heard to the row's Playing signal nearest to it.
+double playingLagMs(const Recording &recording, qint64 frame, const std::vector<double> &playingMs)
+{
+    const double heard = recording.wallMsOf(frame);
+    double best = 1e9;
+    for (double signal : playingMs)
+        if (std::abs(signal - heard) < std::abs(best))
+            best = signal - heard;
+    return best;
+}
+
+// Passes of pulse loops, one after another (next) or the same one again (repeat): the seams in
+// between, how much of each pass was heard, and when each new sample was reported.
+struct SeamResult {
+    std::vector<double> gapsMs;      // per seam; negative: frames missing
+    double heardRatio = 0;           // worst pass: distance between start pulses / file length
+    std::vector<double> eventLagsMs; // per new sample after the first
 };
 
-TailResult measureTail(const QString &root, double seconds)
+SeamResult measureSeams(const QString &root, double seconds, bool repeat, int passes)
 {
-    const QString name = QStringLiteral("tail_%1s").arg(seconds);
+    const QString name = repeat ? QStringLiteral("repeat") : QStringLiteral("next_%1s").arg(seconds);
     Scene scene(root, name);
-    const AudioGen::Pcm pcm = AudioGen::toneWithEndClick(seconds, 440.0);
-    scene.add(QStringLiteral("tail.wav"), pcm);
-    scene.registerFolder(R"(melody="0" beat="0" bass="1")");
+    const AudioGen::Pcm pcm = AudioGen::pulseLoop(seconds, kPulseAmplitude, kPulseFrames);
+    // Several files, so that moving on means another decoded sample, not the one just heard.
+    for (const char *file : { "a.wav", "b.wav", "c.wav" }) {
+        scene.add(Bass, QLatin1String(file), pcm);
+        if (repeat)
+            break;
+    }
     Sampora library(HipHop);
     Row row(0, &library, Bass);
+    if (repeat)
+        row.player->toggleRepeat();
 
     Recorder recorder;
     if (!recorder.start())
         return {};
     row.player->play();
-    waitMs(int(seconds * 5 * 1000 + 600)); // five passes
+    waitMs(int(seconds * passes * 1000 + 600));
     row.player->stop();
     waitMs(200);
-    const std::vector<qint16> peaks = recorder.stop();
+    const Recording recording = recorder.stop();
 
     const qint64 fileFrames = qint64(pcm.samples.size() / pcm.channels);
-    const std::vector<Segment> segments = audibleSegments(peaks);
-    TailResult result;
-    result.heardRatio = 10;
-    int whole = 0;
-    for (size_t i = 0; i + 1 < segments.size(); ++i) { // the last one was cut by stop()
-        result.heardRatio = std::min(result.heardRatio, double(segments[i].length()) / fileFrames);
-        result.gapsMs.push_back(framesToMs(segments[i + 1].start - segments[i].end));
-        ++whole;
+    const Clicks::Pulses pulses = Clicks::findPulses(recording.mono(), kPulseAmplitude);
+    SeamResult result;
+    result.heardRatio = 0;
+    bool first = true;
+    for (const Clicks::Seam &seam : Clicks::seams(pulses, kPulseFrames)) {
+        result.gapsMs.push_back(framesToMs(seam.gapFrames));
+        const double ratio = double(seam.passFrames) / double(fileFrames);
+        result.heardRatio = first ? ratio : std::min(result.heardRatio, ratio);
+        first = false;
     }
-    if (whole == 0)
-        result.heardRatio = segments.empty() ? 0 : double(segments[0].length()) / fileFrames;
+    if (!repeat) {
+        // The first start is the play() itself, reported as the row starts, not when heard.
+        for (size_t i = 1; i < pulses.starts.size(); ++i)
+            result.eventLagsMs.push_back(playingLagMs(recording, pulses.starts[i], row.playingMs));
+    }
     return result;
 }
 
-struct RepeatResult {
-    std::vector<double> loopGapsMs; // the silence at each seam
-    double passRatio = 0; // worst heard pass length / file length among the loop passes
-};
-
-RepeatResult measureRepeat(const QString &root)
+// Three rows of beat loops whose names (95, 180 and 100 BPM) match near 1:2:1, moving on by
+// themselves (rows 1 and 2) and repeating (row 3), all started on one grid: how far apart their
+// clicks are heard, sampled at every click of row 1, in ms.
+std::vector<double> measureRowDrift(const QString &root, int seconds)
 {
-    Scene scene(root, QStringLiteral("repeat"));
-    const double seconds = 1.0;
-    const AudioGen::Pcm pcm = AudioGen::toneWithEndClick(seconds, 440.0);
-    scene.add(QStringLiteral("loop.wav"), pcm);
-    scene.registerFolder(R"(melody="0" beat="0" bass="1")");
+    Scene scene(root, QStringLiteral("drift"));
+    const std::array<int, 3> types { Melody, Beat, Bass };
+    const std::array<int, 3> bpms { 95, 180, 100 };
+    for (int r = 0; r < 3; ++r) {
+        const double loopSeconds = 8 * 60.0 / bpms[size_t(r)]; // two bars
+        const AudioGen::Pcm pcm = AudioGen::clickLoop(loopSeconds, 8, kRowPitch[size_t(r)], kClickLevel);
+        for (const char *take : { "a", "b" })
+            scene.add(types[size_t(r)], QStringLiteral("%1_%2.wav").arg(QLatin1String(take)).arg(bpms[size_t(r)]), pcm);
+    }
     Sampora library(HipHop);
-    Row row(0, &library, Bass);
-    row.player->toggleRepeat();
+    Deck deck(&library, types);
+    deck.row(2).player->toggleRepeat();
 
     Recorder recorder;
     if (!recorder.start())
         return {};
-    row.player->play();
-    waitMs(9300);
-    row.player->stop();
+    for (int r = 0; r < 3; ++r)
+        deck.row(r).player->play();
+    waitMs(1500);
+    // The transport's next: each row moves on at the grid's next bar line, and the new samples
+    // make the tempo controller match the three rows.
+    const double pressed = Player::wallClockMs();
+    for (int r = 0; r < 3; ++r)
+        deck.row(r).player->next();
+    for (int r = 0; r < 3; ++r)
+        deck.row(r).waitForPlaying(pressed, 8000);
+    waitMs(1000);
+    const double matchedMs = Player::wallClockMs();
+    waitMs(seconds * 1000);
+    for (int r = 0; r < 3; ++r)
+        deck.row(r).player->stop();
     waitMs(200);
-    const std::vector<qint16> peaks = recorder.stop();
+    const Recording recording = recorder.stop();
 
-    const qint64 fileFrames = qint64(pcm.samples.size() / pcm.channels);
-    const std::vector<qint64> clicks = clickEnds(peaks);
-    const std::vector<Segment> segments = audibleSegments(peaks);
+    std::array<std::vector<qint64>, 3> onsets;
+    for (size_t r = 0; r < 3; ++r)
+        onsets[r] = Clicks::burstOnsets(recording.mono(), kRowPitch[r], kClickLevel, kMinClickSpacing);
+    const qint64 from = recording.frameAt(matchedMs);
+    std::vector<double> distancesMs;
+    for (qint64 click : onsets[0]) {
+        if (click < from || click > recording.frames() - Recording::kRate)
+            continue;
+        for (size_t r = 1; r < 3; ++r) {
+            const qint64 distance = Clicks::distanceToNearest(onsets[r], click);
+            if (distance >= 0)
+                distancesMs.push_back(framesToMs(distance));
+        }
+    }
+    return distancesMs;
+}
 
-    RepeatResult result;
-    result.passRatio = 10;
-    // The silence right after each click is the seam; a seam without silence is seamless.
-    auto silenceAfter = [&](qint64 frame) {
-        for (const Segment &s : segments)
-            if (s.start >= frame)
-                return s.start - frame;
-        return qint64(0);
-    };
-    if (clicks.size() < 3)
+// A grid row repeating a one-bar loop at 120 BPM (one click per bar line) and a second row whose
+// 120 BPM four-bar loops click only on their first frame; the second row's next is pressed at
+// random moments with quantizing on. Per press: how far the new loop's first click is from the
+// grid's nearest bar line, and when the row reported it.
+struct QuantizeResult {
+    std::vector<double> errorsMs;
+    std::vector<double> eventLagsMs;
+    int missing = 0; // presses after which no new loop was heard
+};
+
+QuantizeResult measureQuantize(const QString &root, int presses)
+{
+    Scene scene(root, QStringLiteral("quantize"));
+    scene.add(Melody, QStringLiteral("grid_120.wav"), AudioGen::clickLoop(2.0, 1, kRowPitch[0], kClickLevel));
+    for (const char *take : { "a", "b" })
+        scene.add(Beat, QStringLiteral("%1_120.wav").arg(QLatin1String(take)), AudioGen::clickLoop(8.0, 1, kRowPitch[1], kClickLevel));
+    Sampora library(HipHop);
+    Deck deck(&library, { Melody, Beat, Bass });
+    deck.row(0).player->toggleRepeat();
+    Player &mover = *deck.row(1).player;
+
+    Recorder recorder;
+    QuantizeResult result;
+    if (!recorder.start())
         return result;
-    for (size_t i = 0; i + 1 < clicks.size(); ++i) {
-        const qint64 gap = silenceAfter(clicks[i]);
-        result.loopGapsMs.push_back(framesToMs(gap));
-        const qint64 pass = clicks[i + 1] - clicks[i] - gap;
-        result.passRatio = std::min(result.passRatio, double(pass) / fileFrames);
+    deck.row(0).player->play();
+    waitMs(300);
+    mover.play(); // joins on the grid's next bar line
+    waitMs(2000);
+    std::mt19937 random(9);
+    std::uniform_int_distribution<int> pause(300, 2500);
+    std::vector<double> pressesMs;
+    for (int i = 0; i < presses; ++i) {
+        waitMs(pause(random));
+        pressesMs.push_back(Player::wallClockMs());
+        mover.next();
+        deck.row(1).waitForPlaying(pressesMs.back(), 6000);
+    }
+    waitMs(500);
+    deck.row(0).player->stop();
+    mover.stop();
+    waitMs(200);
+    const Recording recording = recorder.stop();
+
+    const std::vector<qint64> barLines = Clicks::burstOnsets(recording.mono(), kRowPitch[0], kClickLevel, kMinClickSpacing);
+    const std::vector<qint64> starts = Clicks::burstOnsets(recording.mono(), kRowPitch[1], kClickLevel, kMinClickSpacing);
+    for (double pressMs : pressesMs) {
+        const qint64 pressFrame = recording.frameAt(pressMs);
+        auto start = std::lower_bound(starts.begin(), starts.end(), pressFrame);
+        if (start == starts.end()) {
+            ++result.missing;
+            continue;
+        }
+        result.errorsMs.push_back(framesToMs(Clicks::distanceToNearest(barLines, *start)));
+        result.eventLagsMs.push_back(playingLagMs(recording, *start, deck.row(1).playingMs));
     }
     return result;
+}
+
+double cpuMs()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0
+        + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+}
+
+double rssMb()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0) : 0;
+}
+
+// Three rows of one type, no tempo matching, no grid, all playing.
+std::vector<std::unique_ptr<Row>> playThreeRows(Sampora *library)
+{
+    std::vector<std::unique_ptr<Row>> rows;
+    for (int id = 0; id < 3; ++id)
+        rows.push_back(std::make_unique<Row>(id, library, Bass));
+    for (auto &row : rows)
+        row->player->play();
+    return rows;
 }
 
 double measureCpu(const QString &root)
 {
     Scene scene(root, QStringLiteral("cpu"));
     for (int i = 0; i < 3; ++i)
-        scene.add(QStringLiteral("bass%1_90.wav").arg(i), AudioGen::tone(4.0, 330.0 + 20 * i));
+        scene.add(Bass, QStringLiteral("bass%1_90.wav").arg(i), AudioGen::tone(4.0, 330.0 + 20 * i));
     // The three rows draw from one folder: what they cost does not depend on the type.
-    scene.registerFolder(R"(melody="0" beat="0" bass="1")");
     Sampora library(HipHop);
-    std::vector<std::unique_ptr<Row>> rows;
-    for (int id = 0; id < 3; ++id)
-        rows.push_back(std::make_unique<Row>(id, &library, Bass));
-    for (auto &row : rows)
-        row->player->play();
+    const std::vector<std::unique_ptr<Row>> rows = playThreeRows(&library);
     waitMs(1500);
 
-    auto cpuMs = [] {
-        rusage usage {};
-        getrusage(RUSAGE_SELF, &usage);
-        return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0
-            + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
-    };
     const double cpuBefore = cpuMs();
     QElapsedTimer wall;
     wall.start();
@@ -307,6 +409,37 @@ double measureCpu(const QString &root)
     return percent;
 }
 
+// Three rows moved on by hand (quantizing off) through a folder of short samples, 500 times in
+// all: the process's resident memory after switch 100 and after switch 500.
+struct MemoryResult {
+    double after100Mb = 0;
+    double after500Mb = 0;
+};
+
+MemoryResult measureMemory(const QString &root)
+{
+    Scene scene(root, QStringLiteral("memory"));
+    for (int i = 0; i < 12; ++i)
+        scene.add(Bass, QStringLiteral("short_%1.wav").arg(QChar(u'a' + i)), AudioGen::tone(0.5, 300.0 + 25 * i));
+    Sampora library(HipHop);
+    const std::vector<std::unique_ptr<Row>> rows = playThreeRows(&library);
+    waitMs(500);
+    MemoryResult result;
+    for (int i = 1; i <= 500; ++i) {
+        rows[size_t(i % 3)]->player->next();
+        waitMs(25);
+        if (i == 100) {
+            waitMs(300);
+            result.after100Mb = rssMb();
+        }
+    }
+    waitMs(300);
+    result.after500Mb = rssMb();
+    for (auto &row : rows)
+        row->player->stop();
+    return result;
+}
+
 bool audioServerAnswers()
 {
     if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
@@ -314,6 +447,18 @@ bool audioServerAnswers()
     QProcess pactl;
     pactl.start(QStringLiteral("pactl"), { QStringLiteral("info") });
     return pactl.waitForFinished(3000) && pactl.exitCode() == 0;
+}
+
+std::vector<double> absolute(std::vector<double> values)
+{
+    for (double &v : values)
+        v = std::abs(v);
+    return values;
+}
+
+void append(std::vector<double> &to, const std::vector<double> &values)
+{
+    to.insert(to.end(), values.begin(), values.end());
 }
 
 } // namespace
@@ -331,23 +476,48 @@ int main(int argc, char **argv)
     root += QStringLiteral("/audio");
     // The players' debug lines would drown the figures.
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+    bool ok = false;
+    int driftSeconds = qEnvironmentVariableIntValue("SAMPORA_BENCH_DRIFT_SECONDS", &ok);
+    if (!ok || driftSeconds <= 0)
+        driftSeconds = 180;
 
+    std::vector<double> eventLags;
+    std::vector<double> nextGaps;
     for (double seconds : { 1.0, 4.0 }) {
-        const TailResult tail = measureTail(root, seconds);
+        const SeamResult next = measureSeams(root, seconds, false, seconds < 2 ? 8 : 4);
         const QByteArray key = "tail_heard_ratio_" + QByteArray::number(int(seconds)) + "s";
-        print(key.constData(), tail.heardRatio, 3);
-        if (seconds == 1.0 && !tail.gapsMs.empty()) {
-            print("next_gap_ms", median(tail.gapsMs), 1);
-            print("next_gap_ms_max", maximum(tail.gapsMs), 1);
-        }
+        print(key.constData(), next.heardRatio, 4);
+        append(nextGaps, next.gapsMs);
+        append(eventLags, next.eventLagsMs);
     }
+    print("next_gap_ms", median(absolute(nextGaps)), 2);
+    print("next_gap_ms_max", maximum(absolute(nextGaps)), 2);
 
-    const RepeatResult repeat = measureRepeat(root);
-    print("repeat_gap_ms", median(repeat.loopGapsMs), 1);
-    print("repeat_gap_ms_max", maximum(repeat.loopGapsMs), 1);
-    print("repeat_pass_heard_ratio", repeat.passRatio, 3);
+    const SeamResult repeat = measureSeams(root, 1.0, true, 9);
+    print("repeat_gap_ms", median(absolute(repeat.gapsMs)), 2);
+    print("repeat_gap_ms_max", maximum(absolute(repeat.gapsMs)), 2);
+    print("repeat_pass_heard_ratio", repeat.heardRatio, 4);
+
+    const QuantizeResult quantize = measureQuantize(root, 10);
+    print("quantize_error_ms", percentile95(quantize.errorsMs), 1);
+    if (quantize.missing > 0)
+        print("quantize_presses_unheard", quantize.missing, 0);
+    append(eventLags, quantize.eventLagsMs);
+    print("event_lag_ms", percentile95(absolute(eventLags)), 1);
+    print("event_lag_ms_median", median(eventLags), 1);
+
+    const std::vector<double> drift = measureRowDrift(root, driftSeconds);
+    print("row_phase_drift_ms", percentile95(drift), 1);
+    print("row_phase_drift_ms_max", maximum(drift), 1);
+
+    // How much each figure rests on, for whoever reads the run.
+    std::fprintf(stderr, "bench_audio: %zu next seams, %zu repeat seams, %zu quantized presses measured, %zu event lags, %zu row distances\n",
+        nextGaps.size(), repeat.gapsMs.size(), quantize.errorsMs.size(), eventLags.size(), drift.size());
 
     print("cpu_percent_3_rows", measureCpu(root), 2);
+    const MemoryResult memory = measureMemory(root);
+    print("rss_mb_3_rows", memory.after500Mb, 1);
+    print("rss_growth_mb_last_400", memory.after500Mb - memory.after100Mb, 2);
     Paths::setProgramDir(QString());
     return 0;
 }
