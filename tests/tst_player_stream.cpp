@@ -1,0 +1,207 @@
+// The endless stream that feeds a row's libvlc player: frames follow each other with nothing
+// missing or inserted at a seam, switches happen at the frame asked for and are logged with it,
+// and the clock turns libvlc's play time into the frame heard.
+#include <memory>
+#include <vector>
+
+#include <QTest>
+
+#include "player/decodedsample.h"
+#include "player/heardclock.h"
+#include "player/pcmformat.h"
+#include "player/pcmstream.h"
+
+namespace {
+
+using Sample = std::shared_ptr<const DecodedSample>;
+
+// A sample whose frame i holds (base + i) on both channels, so every frame says where it is from.
+Sample numbered(qint16 base, qint64 frames)
+{
+    auto sample = std::make_shared<DecodedSample>();
+    sample->file = QStringLiteral("s%1").arg(base);
+    for (qint64 i = 0; i < frames; ++i) {
+        sample->samples.push_back(qint16(base + i));
+        sample->samples.push_back(qint16(base + i));
+    }
+    return sample;
+}
+
+// Opens the stream as libvlc does and reads frames in libvlc-like odd-sized chunks.
+class Reader {
+public:
+    explicit Reader(PcmStream &stream)
+        : stream(stream)
+    {
+        void *data = nullptr;
+        uint64_t size = 0;
+        QCOMPARE(PcmStream::open(&stream, &data, &size), 0);
+        QCOMPARE(size, UINT64_MAX);
+        unsigned char header[44];
+        QCOMPARE(PcmStream::read(&stream, header, sizeof header), 44L);
+        QVERIFY(std::equal(header, header + 4, "RIFF"));
+        QVERIFY(std::equal(header + 36, header + 40, "data"));
+    }
+
+    // The left channel of the next frames.
+    std::vector<qint16> frames(qint64 count, size_t chunkBytes = 1000)
+    {
+        std::vector<unsigned char> bytes;
+        while (qint64(bytes.size()) < count * 4) {
+            std::vector<unsigned char> chunk(std::min<size_t>(chunkBytes, size_t(count * 4) - bytes.size()));
+            const long n = PcmStream::read(&stream, chunk.data(), chunk.size());
+            bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + n);
+        }
+        std::vector<qint16> left;
+        for (size_t i = 0; i + 3 < bytes.size(); i += 4)
+            left.push_back(qint16(bytes[i] | (bytes[i + 1] << 8)));
+        return left;
+    }
+
+    PcmStream &stream;
+};
+
+std::vector<PcmStream::Event> events(PcmStream &stream)
+{
+    std::vector<PcmStream::Event> all;
+    PcmStream::Event e;
+    while (stream.peekEvent(&e)) {
+        all.push_back(e);
+        stream.popEvent();
+    }
+    return all;
+}
+
+std::vector<qint16> run(qint16 base, qint64 from, qint64 count)
+{
+    std::vector<qint16> v;
+    for (qint64 i = 0; i < count; ++i)
+        v.push_back(qint16(base + from + i));
+    return v;
+}
+
+std::vector<qint16> operator+(std::vector<qint16> a, const std::vector<qint16> &b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+} // namespace
+
+class TestPlayerStream : public QObject {
+    Q_OBJECT
+
+private slots:
+    void repeatAndNextAreSeamless()
+    {
+        PcmStream stream;
+        const Sample a = numbered(1000, 300);
+        const Sample b = numbered(5000, 200);
+        stream.jump(a, 1);
+        stream.setRepeat(true);
+        Reader reader(stream);
+        // A pass and a half of a, back to back, read across the seam in chunks of 7 frames.
+        QCOMPARE(reader.frames(450, 28), run(1000, 0, 300) + run(1000, 0, 150));
+
+        // Repeat off with b queued: the frame after a's last one is b's first.
+        stream.queue(b, 2);
+        stream.setRepeat(false);
+        QCOMPARE(reader.frames(350), run(1000, 150, 150) + run(5000, 0, 200));
+
+        // Nothing queued: the stream runs dry into silence instead of stopping libvlc.
+        QCOMPARE(reader.frames(3), std::vector<qint16>(3, 0));
+
+        const auto log = events(stream);
+        QCOMPARE(int(log.size()), 5);
+        QCOMPARE(log[0].kind, PcmStream::Event::Opened);
+        QCOMPARE(log[1].kind, PcmStream::Event::Started);
+        QCOMPARE(log[2].kind, PcmStream::Event::Looped);
+        QCOMPARE(log[2].streamFrame, 300);
+        QCOMPARE(log[3].kind, PcmStream::Event::Started);
+        QCOMPARE(log[3].token, quint64(2));
+        QCOMPARE(log[3].streamFrame, 600);
+        QCOMPARE(log[4].kind, PcmStream::Event::RanDry);
+        QCOMPARE(log[4].streamFrame, 800);
+        QCOMPARE(stream.servedFrames(), 803);
+    }
+
+    void jumpLandsOnItsFrame()
+    {
+        PcmStream stream;
+        const Sample a = numbered(1000, 1000);
+        const Sample b = numbered(5000, 1000);
+        stream.jump(a, 1);
+        Reader reader(stream);
+        QCOMPARE(reader.frames(100), run(1000, 0, 100));
+        // A switch placed ahead (a bar line) happens exactly there, from the offset asked for.
+        stream.jump(b, 2, 10, 250);
+        QVERIFY(stream.jumpPending());
+        QCOMPARE(reader.frames(300, 404), run(1000, 100, 150) + run(5000, 10, 150));
+        QVERIFY(!stream.jumpPending());
+        // A jump without a frame happens at the next frame read.
+        stream.jump(a, 3, 500);
+        QCOMPARE(reader.frames(2), run(1000, 500, 2));
+        const auto log = events(stream);
+        QCOMPARE(log.back().streamFrame, 400);
+        QCOMPARE(log.back().offset, 500);
+        QCOMPARE(log[log.size() - 2].streamFrame, 250);
+    }
+
+    void reopeningStartsTheStreamClockAgain()
+    {
+        PcmStream stream;
+        stream.jump(numbered(1000, 100), 1);
+        {
+            Reader reader(stream);
+            reader.frames(50);
+        }
+        Reader again(stream); // libvlc stopped and started: the header comes first again
+        QCOMPARE(stream.servedFrames(), 0);
+        QCOMPARE(again.frames(10), run(1000, 50, 10));
+    }
+
+    void clockFollowsLibvlcTime()
+    {
+        HeardClock clock;
+        clock.start(1000, 1.0);
+        QVERIFY(!clock.anchored());
+        QCOMPARE(clock.heardMs(1000), 0.0); // a fresh stream is not heard at once
+        clock.observe(1300, 300);
+        QVERIFY(clock.anchored());
+        const double at1300 = clock.heardMs(1300);
+        QVERIFY(at1300 > 250 && at1300 <= 300);
+        // Between libvlc's updates the clock runs on at the rate; a pause holds it.
+        QCOMPARE(clock.heardMs(1400), at1300 + 100);
+        clock.pause(1400);
+        QCOMPARE(clock.heardMs(2000), at1300 + 100);
+        clock.resume(2000);
+        QCOMPARE(clock.heardMs(2050), at1300 + 150);
+        QCOMPARE(clock.wallMsFor(at1300 + 150), 2050.0);
+        QCOMPARE(clock.heardFrame(2050), qint64((at1300 + 150) * PcmFormat::kRate / 1000));
+    }
+
+    void clockRunsAtTheRateLibvlcPlays_data()
+    {
+        QTest::addColumn<double>("asked");
+        QTest::addColumn<double>("played");
+        QTest::newRow("normal") << 1.0 << 1.0;
+        QTest::newRow("3:2 matched") << 1.0185 << 1000.0 / 981;
+        QTest::newRow("slower") << 0.95 << 1000.0 / 1052;
+    }
+
+    void clockRunsAtTheRateLibvlcPlays()
+    {
+        QFETCH(double, asked);
+        QFETCH(double, played);
+        QCOMPARE(HeardClock::playedRate(asked), played);
+        HeardClock clock;
+        clock.start(0, 1.0);
+        clock.observe(500, 500);
+        const double before = clock.heardMs(500);
+        clock.setRate(500, asked);
+        QVERIFY(qAbs(clock.heardMs(1500) - (before + 1000 * played)) < 1e-6);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPlayerStream)
+#include "tst_player_stream.moc"
