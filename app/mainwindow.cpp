@@ -11,11 +11,13 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include "app/programinfo.h"
 #include "app/textedit.h"
 #include "deck/qtplayerctl.h"
 #include "dialogs/importfolder.h"
 #include "dialogs/librarymgr.h"
 #include "library/logcategories.h"
+#include "library/paths.h"
 #include "library/sampletypes.h"
 #include "online/feedback.h"
 #include "online/onlineservices.h"
@@ -23,19 +25,20 @@
 #include "player/player.h"
 #include "tempo/tempoctrl.h"
 
-MainWindow::MainWindow()
+MainWindow::MainWindow(bool checkForUpdatesAtStart)
     : QMainWindow(nullptr)
 {
     // The first, quiet update check starts here; its answer arrives through the event loop.
-    updateChecker = new UpdateCheck(this);
+    updateChecker = new UpdateCheck(this, checkForUpdatesAtStart);
     connect(updateChecker, &UpdateCheck::updateStarted, this, &MainWindow::close);
 
+    Paths::registerImageSearchPath();
     auto *central = new QWidget;
     setCentralWidget(central);
 
     auto *logo = new QWidget(this);
     logo->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    logo->setStyleSheet(QStringLiteral("background:url(pixmaps/applogo.png) no-repeat;"));
+    logo->setStyleSheet(QStringLiteral("background:url(pixmaps:applogo.png) no-repeat;"));
 
     deck = new QTplayerCtl;
     deck->setMinimumSize(300, 200);
@@ -52,7 +55,7 @@ MainWindow::MainWindow()
     createActions();
     createMenus();
 
-    statusBar()->showMessage(tr("Make you sample library work for you!"), 0);
+    statusBar()->showMessage(tr("Make your sample library work for you!"), 0);
     setWindowTitle(tr("Sampora: Beta 0.2"));
     setMinimumSize(370, 160);
     setStyleSheet(QStringLiteral("Background-color:#040B19; color:white; "));
@@ -219,7 +222,7 @@ void MainWindow::createMenus()
     menuBar()->addSeparator();
     helpMenu->addAction(aboutAct);
 
-    menuBar()->setStyleSheet(QStringLiteral(" color:black;Background:url(pixmaps/menubackground.png) repeat-x;"));
+    menuBar()->setStyleSheet(QStringLiteral(" color:black;Background:url(pixmaps:menubackground.png) repeat-x;"));
 }
 
 void MainWindow::import()
@@ -239,8 +242,10 @@ void MainWindow::save()
 void MainWindow::about()
 {
     QMessageBox::about(this, tr("About Menu"),
-                       tr("Sampora 0.2. Based on VLC 1.1.0. All rights reserved.\n"
-                          "Copyright (C) the Sampora developers."));
+                       tr("Sampora %1. Based on VLC %2. All rights reserved.\n"
+                          "Copyright (C) the Sampora developers.")
+                               .arg(QStringLiteral(SAMPORA_VERSION), ProgramInfo::vlcVersion())
+                           + QStringLiteral("\n\n") + ProgramInfo::libraryText());
 }
 
 void MainWindow::hipHop()
@@ -303,6 +308,6 @@ void MainWindow::getFeedback()
 void MainWindow::displayHelp()
 {
     helpViewer = new TextEdit(nullptr);
-    helpViewer->loadDocument(QStringLiteral("help.html"));
+    helpViewer->loadDocument(Paths::dataDir() + QStringLiteral("/help.html"));
     showDisposable(helpViewer);
 }

@@ -18,7 +18,8 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    MainWindow();
+    // Without checkForUpdatesAtStart the update server is only asked from the Help menu.
+    explicit MainWindow(bool checkForUpdatesAtStart = true);
 
     // Exposed for tests and the start-up benchmark; the window owns it.
     QTplayerCtl *deckController() const { return deck; }

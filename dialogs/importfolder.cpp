@@ -36,6 +36,18 @@ QGroupBox *stackedGroup(const QString &title, std::initializer_list<QWidget *> w
     return group;
 }
 
+// The main window's dark sheet cascades here and leaves the platform's unchecked indicators
+// dark on dark: draw every indicator with a light frame, and the checked ones with a light mark.
+const char kIndicatorStyle[] =
+    "QRadioButton::indicator, QCheckBox::indicator {"
+    " width: 12px; height: 12px; border: 1px solid #b8c2d6; background: #0d1a36; }"
+    "QRadioButton::indicator { border-radius: 7px; }"
+    "QRadioButton::indicator:checked {"
+    " background: qradialgradient(cx:0.5, cy:0.5, radius:0.5, fx:0.5, fy:0.5,"
+    " stop:0 white, stop:0.45 white, stop:0.55 #0d1a36, stop:1 #0d1a36); }"
+    "QCheckBox::indicator:checked { image: url(pixmaps:check.png); }"
+    "QRadioButton::indicator:hover, QCheckBox::indicator:hover { border-color: white; }";
+
 } // namespace
 
 ImportFolder::ImportFolder(QWidget *parent, std::optional<ConfigFile::Entry> folder)
@@ -58,8 +70,8 @@ ImportFolder::ImportFolder(QWidget *parent, std::optional<ConfigFile::Entry> fol
     connect(confirmButton, &QPushButton::clicked, this, &ImportFolder::import);
     connect(cancelButton, &QPushButton::clicked, this, &ImportFolder::cancel);
 
-    m_hipHop = new QCheckBox(QStringLiteral("&Hip Hop/ R&&B"));
-    m_techno = new QCheckBox(tr("T&echo/House"));
+    m_hipHop = new QCheckBox(tr("&Hip Hop/ R&&B"));
+    m_techno = new QCheckBox(tr("T&echno/House"));
     m_custom = new QCheckBox(tr("Cu&stom"));
     QGroupBox *genreGroup = stackedGroup(tr("Genre Playlist:"), {m_hipHop, m_techno, m_custom}, this);
     genreGroup->setFlat(true);
@@ -109,6 +121,7 @@ ImportFolder::ImportFolder(QWidget *parent, std::optional<ConfigFile::Entry> fol
     }
 
     setWindowTitle(editing() ? tr("Edit Folder") : tr("Import Folder"));
+    setStyleSheet(QLatin1String(kIndicatorStyle));
     resize(500, 150);
 }
 

@@ -178,7 +178,7 @@ QString ConfigFile::resolvePath(const QString &pathAttr)
 {
     if (pathAttr.startsWith(QLatin1Char('/')) || pathAttr.contains(QLatin1Char(':')))
         return pathAttr;
-    return Paths::programDir() + QLatin1Char('/') + pathAttr;
+    return Paths::dataDir() + QLatin1Char('/') + pathAttr;
 }
 
 ConfigFile::Entry ConfigFile::entry(const QDomElement &element)

@@ -12,11 +12,11 @@
 #include "online/updatemanifest.h"
 #include "online/userprompt.h"
 
-UpdateCheck::UpdateCheck(QObject *parent)
+UpdateCheck::UpdateCheck(QObject *parent, bool checkAtStart)
     : QObject(parent)
     , currentVersion(QStringLiteral("0.2"))
 {
-    if (OnlineServices::isConfigured())
+    if (checkAtStart && OnlineServices::isConfigured())
         fetchManifest();
     connect(this, &UpdateCheck::upToDate, this, &UpdateCheck::nothingToDo);
     connect(this, &UpdateCheck::updateAvailable, this, &UpdateCheck::downloadPrompt);

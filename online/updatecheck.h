@@ -12,8 +12,8 @@ class FileDownloader;
 // Compares the version named by the update server's manifest with the running one and, if
 // the user agrees, downloads the installer, starts it with root rights and announces
 // updateStarted() so that the main window can close for it. Construction starts the first,
-// quiet check; after manualCheck() every outcome is reported. Without a configured service
-// address nothing is ever requested.
+// quiet check unless checkAtStart is false; after manualCheck() every outcome is reported.
+// Without a configured service address nothing is ever requested.
 class UpdateCheck : public QObject {
     Q_OBJECT
 
@@ -21,7 +21,7 @@ public:
     // An installer is far larger than a manifest but must still fit in memory.
     static constexpr qint64 kMaxInstallerBytes = 512LL * 1024 * 1024;
 
-    explicit UpdateCheck(QObject *parent = nullptr);
+    explicit UpdateCheck(QObject *parent = nullptr, bool checkAtStart = true);
 
     void manualCheck();
 

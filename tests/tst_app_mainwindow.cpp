@@ -133,7 +133,7 @@ void TestAppMainWindow::frame()
     QCOMPARE(window->windowTitle(), QStringLiteral("Sampora: Beta 0.2"));
     QCOMPARE(window->size(), QSize(480, 340));
     QCOMPARE(window->minimumSize(), QSize(370, 160));
-    QCOMPARE(window->statusBar()->currentMessage(), QStringLiteral("Make you sample library work for you!"));
+    QCOMPARE(window->statusBar()->currentMessage(), QStringLiteral("Make your sample library work for you!"));
     QCOMPARE(window->styleSheet(), QStringLiteral("Background-color:#040B19; color:white; "));
     QCOMPARE(window->deckController()->minimumSize(), QSize(300, 200));
     QCOMPARE(window->deckController()->parentWidget(), window->centralWidget());
@@ -141,7 +141,7 @@ void TestAppMainWindow::frame()
     QLayout *layout = window->centralWidget()->layout();
     QCOMPARE(layout->count(), 2);
     QCOMPARE(layout->contentsMargins(), QMargins(5, 5, 5, 5));
-    QCOMPARE(layout->itemAt(0)->widget()->styleSheet(), QStringLiteral("background:url(pixmaps/applogo.png) no-repeat;"));
+    QCOMPARE(layout->itemAt(0)->widget()->styleSheet(), QStringLiteral("background:url(pixmaps:applogo.png) no-repeat;"));
     QCOMPARE(layout->itemAt(1)->widget(), window->deckController());
 
     // Slots are reachable by name (nothing connects the window-size pair), in this order.
@@ -221,7 +221,7 @@ void TestAppMainWindow::menuTree()
         QStringLiteral("-"), // on the menu bar itself, after the Help menu
     };
     QCOMPARE(describe(window->menuBar()->actions()), expected);
-    QCOMPARE(window->menuBar()->styleSheet(), QStringLiteral(" color:black;Background:url(pixmaps/menubackground.png) repeat-x;"));
+    QCOMPARE(window->menuBar()->styleSheet(), QStringLiteral(" color:black;Background:url(pixmaps:menubackground.png) repeat-x;"));
 }
 
 void TestAppMainWindow::actions_data()
@@ -333,14 +333,15 @@ void TestAppMainWindow::statusTipReplacesGreeting()
 
 void TestAppMainWindow::eachQuickReferenceOpensAViewer()
 {
-    // help.html is looked up in the working directory, wherever the program lies.
+    // help.html is found in the program's folder, whatever the working directory holds.
+    dir->writeFile(QStringLiteral("help.html"), "<html><body><p>Local help</p></body></html>");
     QTemporaryDir cwd;
+    QFile decoy(cwd.path() + QStringLiteral("/help.html"));
+    QVERIFY(decoy.open(QIODevice::WriteOnly));
+    decoy.write("<p>Working directory</p>");
+    decoy.close();
     const QString previous = QDir::currentPath();
     QDir::setCurrent(cwd.path());
-    QFile page(cwd.path() + QStringLiteral("/help.html"));
-    QVERIFY(page.open(QIODevice::WriteOnly));
-    page.write("<html><body><p>Local help</p></body></html>");
-    page.close();
 
     QAction *help = entry(QStringLiteral("&Help > Quick Reference"));
     help->trigger();
@@ -353,6 +354,7 @@ void TestAppMainWindow::eachQuickReferenceOpensAViewer()
     QVERIFY(first->isVisible() && second->isVisible());
     QVERIFY(!first->parent() && first->isReadOnly());
     QCOMPARE(second->toPlainText(), QStringLiteral("Local help"));
+    QVERIFY(QFile::remove(dir->path() + QStringLiteral("/help.html")));
     delete first;
     delete second;
 }

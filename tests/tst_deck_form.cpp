@@ -202,20 +202,20 @@ private slots:
 
     void iconsAndStylesNameTheirImages()
     {
-        // The images resolve against the working directory, so a form built from anywhere
-        // names them relatively.
+        // The images are named through the "pixmaps:" search path, which points at the
+        // program's data folder whatever the working directory is.
         const QList<QPair<QAbstractButton *, QString>> styled = {
-            {ui.add_track, "pixmaps/plus.png"},
-            {ui.delete_track_1, "pixmaps/minus.png"},
-            {ui.delete_track_2, "pixmaps/minus.png"},
-            {ui.playPause_3, "pixmaps/play_16px.png"},
-            {ui.playPause_5, "pixmaps/pause_16px.png"},
-            {ui.song1Pin, "pixmaps/repeat_checked.png"},
-            {ui.songPin5, "pixmaps/repeat_unchecked.png"},
-            {ui.playPauseButton, "pixmaps/playbutton.png"},
-            {ui.muteButton, "pixmaps/volume-muted.png"},
-            {ui.muteButton, "pixmaps/volume-high.png"},
-            {ui.saveButton, "pixmaps/medium_glass_button.png"},
+            {ui.add_track, "pixmaps:plus.png"},
+            {ui.delete_track_1, "pixmaps:minus.png"},
+            {ui.delete_track_2, "pixmaps:minus.png"},
+            {ui.playPause_3, "pixmaps:play_16px.png"},
+            {ui.playPause_5, "pixmaps:pause_16px.png"},
+            {ui.song1Pin, "pixmaps:repeat_checked.png"},
+            {ui.songPin5, "pixmaps:repeat_unchecked.png"},
+            {ui.playPauseButton, "pixmaps:playbutton.png"},
+            {ui.muteButton, "pixmaps:volume-muted.png"},
+            {ui.muteButton, "pixmaps:volume-high.png"},
+            {ui.saveButton, "pixmaps:medium_glass_button.png"},
         };
         for (const auto &[button, image] : styled)
             QVERIFY2(button->styleSheet().contains(image), qPrintable(button->objectName()));

@@ -5,6 +5,8 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6xml6 qt6-httpserver-dev qt6-websockets-dev
+  qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n
+  dpkg-dev file desktop-file-utils appstream
   fonts-dejavu-core
   libvlc-dev libvlc-bin vlc-plugin-base vlc-plugin-fluidsynth timgm6mb-soundfont
   pulseaudio pulseaudio-utils

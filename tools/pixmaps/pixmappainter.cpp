@@ -116,7 +116,8 @@ QStringList PixmapPainter::writeAll(const QString &dir) const
         {"volume-muted", [] { return volume(true); }},
         {"volume-high", [] { return volume(false); }},
         {"medium_glass_button", glassButton},
-        {"sampora-icon", appIcon}, // for the desktop entry
+        {"check", checkMark},
+        {"sampora-icon", [] { return appIcon(); }}, // the window icon
     };
     QDir().mkpath(dir);
     QStringList failed;
@@ -153,13 +154,26 @@ QImage PixmapPainter::appLogo()
     return img;
 }
 
-QImage PixmapPainter::appIcon()
+QImage PixmapPainter::appIcon(int size)
 {
-    QImage img = canvas(128, 128);
+    QImage img = canvas(size, size);
     QPainter p(&img);
     antialias(p);
-    drawMark(p, QRectF(4, 4, 120, 120));
+    const double margin = size / 32.0;
+    drawMark(p, QRectF(margin, margin, size - 2 * margin, size - 2 * margin));
     return img;
+}
+
+QStringList PixmapPainter::writeIcons(const QString &dir, const QList<int> &sizes) const
+{
+    QStringList failed;
+    for (int size : sizes) {
+        const QString folder = QStringLiteral("%1/%2x%2/apps").arg(dir).arg(size);
+        const QString file = folder + QStringLiteral("/sampora.png");
+        if (!QDir().mkpath(folder) || !appIcon(size).save(file, "PNG"))
+            failed << file;
+    }
+    return failed;
 }
 
 // The mark: a red disc holding a short white waveform, the program's one colour accent.
@@ -233,6 +247,17 @@ QImage PixmapPainter::smallPlay()
     p.setPen(Qt::NoPen);
     p.setBrush(kWhite);
     p.drawPath(triangle(QRectF(4, 3, 9, 10)));
+    return img;
+}
+
+// The tick of a checked box in the import dialog, whose dark sheet hides the platform's.
+QImage PixmapPainter::checkMark()
+{
+    QImage img = canvas(12, 12);
+    QPainter p(&img);
+    antialias(p);
+    p.setPen(QPen(kWhite, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPolyline(QPolygonF({QPointF(2.5, 6.5), QPointF(5, 9), QPointF(9.5, 3)}));
     return img;
 }
 

@@ -14,10 +14,13 @@ class PixmapPainter {
 public:
     // Writes each image as <dir>/<name>.png; returns the names that could not be written.
     QStringList writeAll(const QString &dir) const;
+    // Writes the application icon as <dir>/<N>x<N>/apps/sampora.png for each size, the
+    // layout of an icon theme folder; returns the files that could not be written.
+    QStringList writeIcons(const QString &dir, const QList<int> &sizes) const;
 
 private:
     static QImage appLogo();
-    static QImage appIcon();
+    static QImage appIcon(int size = 128);
     static void drawMark(QPainter &p, const QRectF &disc);
     static QImage menuBackground();
     static QImage plus();
@@ -32,4 +35,5 @@ private:
     static QImage bigButton(bool pause);
     static QImage volume(bool muted);
     static QImage glassButton();
+    static QImage checkMark();
 };

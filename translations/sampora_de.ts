@@ -1,0 +1,592 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>CommandLine</name>
+    <message>
+        <source>Use FILE as the sample library instead of the automatic choice.</source>
+        <translation>DATEI als Sample-Bibliothek verwenden statt der automatisch gewählten.</translation>
+    </message>
+    <message>
+        <source>FILE</source>
+        <translation>DATEI</translation>
+    </message>
+    <message>
+        <source>Do not ask the update server for a newer version at start.</source>
+        <translation>Beim Start nicht beim Update-Server nach einer neueren Version fragen.</translation>
+    </message>
+    <message>
+        <source>Sampora mixes loops from your sample library, tempo-matched.</source>
+        <translation>Sampora mischt Loops aus Ihrer Sample-Bibliothek, im Tempo angeglichen.</translation>
+    </message>
+</context>
+<context>
+    <name>ConfigWriter</name>
+    <message>
+        <source>config.xml could not be read (%1). Nothing was changed.</source>
+        <translation>config.xml konnte nicht gelesen werden (%1). Nichts wurde geändert.</translation>
+    </message>
+    <message>
+        <source>The folder name holds characters that config.xml cannot store. Nothing was changed.</source>
+        <translation>Der Ordnername enthält Zeichen, die config.xml nicht speichern kann. Nichts wurde geändert.</translation>
+    </message>
+    <message>
+        <source>config.xml.bak could not be written (%1). config.xml was not changed.</source>
+        <translation>config.xml.bak konnte nicht geschrieben werden (%1). config.xml wurde nicht geändert.</translation>
+    </message>
+    <message>
+        <source>config.xml could not be saved (%1). The previous version is unchanged.</source>
+        <translation>config.xml konnte nicht gespeichert werden (%1). Die vorige Fassung ist unverändert.</translation>
+    </message>
+</context>
+<context>
+    <name>Feedback</name>
+    <message>
+        <source>Email Address(Optional):</source>
+        <translation>E-Mail-Adresse (optional):</translation>
+    </message>
+    <message>
+        <source>Feedback Message:</source>
+        <translation>Ihre Rückmeldung:</translation>
+    </message>
+    <message>
+        <source>&amp;cancel</source>
+        <translation>&amp;Abbrechen</translation>
+    </message>
+    <message>
+        <source>&amp;send</source>
+        <translation>&amp;Senden</translation>
+    </message>
+    <message>
+        <source>Send BETA Feedback</source>
+        <translation>Rückmeldung zur BETA senden</translation>
+    </message>
+    <message>
+        <source>Send</source>
+        <translation>Senden</translation>
+    </message>
+</context>
+<context>
+    <name>ImportFolder</name>
+    <message>
+        <source>Directory:</source>
+        <translation>Ordner:</translation>
+    </message>
+    <message>
+        <source>Import Directory:</source>
+        <translation>Ordner importieren:</translation>
+    </message>
+    <message>
+        <source>&amp;Browse...</source>
+        <translation>&amp;Durchsuchen...</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Speichern</translation>
+    </message>
+    <message>
+        <source>&amp;Import</source>
+        <translation>&amp;Importieren</translation>
+    </message>
+    <message>
+        <source>&amp;cancel</source>
+        <translation>&amp;Abbrechen</translation>
+    </message>
+    <message>
+        <source>&amp;Hip Hop/ R&amp;&amp;B</source>
+        <translation>&amp;Hip Hop/ R&amp;&amp;B</translation>
+    </message>
+    <message>
+        <source>T&amp;echno/House</source>
+        <translation>T&amp;echno/House</translation>
+    </message>
+    <message>
+        <source>Cu&amp;stom</source>
+        <translation>&amp;Eigene</translation>
+    </message>
+    <message>
+        <source>Genre Playlist:</source>
+        <translation>Genre-Playlist:</translation>
+    </message>
+    <message>
+        <source>&amp;Melody</source>
+        <translation>&amp;Melodie</translation>
+    </message>
+    <message>
+        <source>B&amp;eat/Effects</source>
+        <translation>B&amp;eat/Effekte</translation>
+    </message>
+    <message>
+        <source>Be&amp;at/Bass</source>
+        <translation>Be&amp;at/Bass</translation>
+    </message>
+    <message>
+        <source>Sample Type</source>
+        <translation>Sample-Art</translation>
+    </message>
+    <message>
+        <source>Edit Folder</source>
+        <translation>Ordner bearbeiten</translation>
+    </message>
+    <message>
+        <source>Import Folder</source>
+        <translation>Ordner importieren</translation>
+    </message>
+    <message>
+        <source>Import Samples</source>
+        <translation>Samples importieren</translation>
+    </message>
+    <message>
+        <source>Folder does not exist.</source>
+        <translation>Der Ordner existiert nicht.</translation>
+    </message>
+</context>
+<context>
+    <name>LibraryMgr</name>
+    <message>
+        <source>Libraries</source>
+        <translation>Bibliotheken</translation>
+    </message>
+    <message>
+        <source>&amp;import</source>
+        <translation>&amp;importieren</translation>
+    </message>
+    <message>
+        <source>r&amp;emove</source>
+        <translation>&amp;entfernen</translation>
+    </message>
+    <message>
+        <source>ok&amp;</source>
+        <translation>&amp;OK</translation>
+    </message>
+    <message>
+        <source>exi&amp;t</source>
+        <translation>&amp;schließen</translation>
+    </message>
+    <message>
+        <source>Customize Sample Playlists</source>
+        <translation>Sample-Playlists anpassen</translation>
+    </message>
+    <message>
+        <source>Sample Location</source>
+        <translation>Speicherort der Samples</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Make your sample library work for you!</source>
+        <translation>Lassen Sie Ihre Sample-Bibliothek für sich arbeiten!</translation>
+    </message>
+    <message>
+        <source>Sampora: Beta 0.2</source>
+        <translation>Sampora: Beta 0.2</translation>
+    </message>
+    <message>
+        <source>&amp;Import Samples...</source>
+        <translation>Samples &amp;importieren...</translation>
+    </message>
+    <message>
+        <source>Open a folder containing samples</source>
+        <translation>Einen Ordner mit Samples öffnen</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Speichern</translation>
+    </message>
+    <message>
+        <source>Save the document to disk</source>
+        <translation>Die laufenden Samples als Projekt speichern</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>Exit the application</source>
+        <translation>Das Programm beenden</translation>
+    </message>
+    <message>
+        <source>&amp;About</source>
+        <translation>Ü&amp;ber</translation>
+    </message>
+    <message>
+        <source>Show the application's About box</source>
+        <translation>Informationen über das Programm anzeigen</translation>
+    </message>
+    <message>
+        <source>&amp;Hip Hop</source>
+        <translation>&amp;Hip Hop</translation>
+    </message>
+    <message>
+        <source>Ctrl+H</source>
+        <translation>Ctrl+H</translation>
+    </message>
+    <message>
+        <source>T&amp;echno</source>
+        <translation>T&amp;echno</translation>
+    </message>
+    <message>
+        <source>Ctrl+T</source>
+        <translation>Ctrl+T</translation>
+    </message>
+    <message>
+        <source>Cu&amp;stom</source>
+        <translation>E&amp;igene</translation>
+    </message>
+    <message>
+        <source>Ctrl+M</source>
+        <translation>Ctrl+M</translation>
+    </message>
+    <message>
+        <source>BPM Matching</source>
+        <translation>BPM-Angleichung</translation>
+    </message>
+    <message>
+        <source>Ctrl+B</source>
+        <translation>Ctrl+B</translation>
+    </message>
+    <message>
+        <source>Melody</source>
+        <translation>Melodie</translation>
+    </message>
+    <message>
+        <source>beat/effects</source>
+        <translation>Beat/Effekte</translation>
+    </message>
+    <message>
+        <source>beat/bass</source>
+        <translation>Beat/Bass</translation>
+    </message>
+    <message>
+        <source>Sample Library</source>
+        <translation>Sample-Bibliothek</translation>
+    </message>
+    <message>
+        <source>Ctrl+L</source>
+        <translation>Ctrl+L</translation>
+    </message>
+    <message>
+        <source>Check For Updates</source>
+        <translation>Nach Updates suchen</translation>
+    </message>
+    <message>
+        <source>Provide Feedback</source>
+        <translation>Rückmeldung geben</translation>
+    </message>
+    <message>
+        <source>Quick Reference</source>
+        <translation>Kurzanleitung</translation>
+    </message>
+    <message>
+        <source>F1</source>
+        <translation>F1</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Datei</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Bearbeiten</translation>
+    </message>
+    <message>
+        <source>&amp;Playlist</source>
+        <translation>&amp;Playlist</translation>
+    </message>
+    <message>
+        <source>Genre</source>
+        <translation>Genre</translation>
+    </message>
+    <message>
+        <source>Player 1</source>
+        <translation>Player 1</translation>
+    </message>
+    <message>
+        <source>Player 2</source>
+        <translation>Player 2</translation>
+    </message>
+    <message>
+        <source>Player 3</source>
+        <translation>Player 3</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>About Menu</source>
+        <translation>Über Sampora</translation>
+    </message>
+    <message>
+        <source>Sampora %1. Based on VLC %2. All rights reserved.
+Copyright (C) the Sampora developers.</source>
+        <translation>Sampora %1. Basiert auf VLC %2. Alle Rechte vorbehalten.
+Copyright (C) die Sampora-Entwickler.</translation>
+    </message>
+</context>
+<context>
+    <name>Player</name>
+    <message>
+        <source>No samples in library for this player</source>
+        <translation>Keine Samples in der Bibliothek für diesen Player</translation>
+    </message>
+    <message>
+        <source>Playing: </source>
+        <translation>Spielt: </translation>
+    </message>
+    <message>
+        <source>No samples in the %1 library for this Genre</source>
+        <translation>Keine Samples der Art %1 in der Bibliothek für dieses Genre</translation>
+    </message>
+    <message>
+        <source>file not found</source>
+        <translation>Datei nicht gefunden</translation>
+    </message>
+    <message>
+        <source>file is empty</source>
+        <translation>Datei ist leer</translation>
+    </message>
+    <message>
+        <source>file cannot be read</source>
+        <translation>Datei kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>not a playable audio file</source>
+        <translation>keine abspielbare Audiodatei</translation>
+    </message>
+    <message>
+        <source>Stopped: %1 could not be played (%2); %3 tries in a row failed</source>
+        <translation>Angehalten: %1 konnte nicht abgespielt werden (%2); %3 Versuche nacheinander schlugen fehl</translation>
+    </message>
+</context>
+<context>
+    <name>ProgramInfo</name>
+    <message>
+        <source>beside the program, which runs from a folder you can write</source>
+        <translation>neben dem Programm, das aus einem Ordner läuft, in den Sie schreiben können</translation>
+    </message>
+    <message>
+        <source>in your configuration folder, as the program's folder is not yours to write</source>
+        <translation>in Ihrem Konfigurationsordner, da Sie in den Ordner des Programms nicht schreiben können</translation>
+    </message>
+    <message>
+        <source>named by --config</source>
+        <translation>mit --config angegeben</translation>
+    </message>
+    <message>
+        <source>Library: %1 (%2)</source>
+        <translation>Bibliothek: %1 (%2)</translation>
+    </message>
+</context>
+<context>
+    <name>QTplayerCtl</name>
+    <message>
+        <source>Open File</source>
+        <translation>Datei öffnen</translation>
+    </message>
+    <message>
+        <source>Files (*.mp3 *.wav *.aif *.mid)</source>
+        <translation>Dateien (*.mp3 *.wav *.aif *.mid)</translation>
+    </message>
+</context>
+<context>
+    <name>SaveFiles</name>
+    <message>
+        <source>Name Your Project:</source>
+        <translation>Name des Projekts:</translation>
+    </message>
+    <message>
+        <source>In directory:</source>
+        <translation>Im Ordner:</translation>
+    </message>
+    <message>
+        <source>&amp;Browse...</source>
+        <translation>&amp;Durchsuchen...</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Speichern</translation>
+    </message>
+    <message>
+        <source>MyBeats</source>
+        <translation>MeineBeats</translation>
+    </message>
+    <message>
+        <source>Save Files</source>
+        <translation>Dateien speichern</translation>
+    </message>
+    <message>
+        <source>Please enter a project name.</source>
+        <translation>Bitte geben Sie einen Projektnamen ein.</translation>
+    </message>
+    <message>
+        <source>"%1" cannot be used as a folder name. Please choose another project name.</source>
+        <translation>„%1“ kann nicht als Ordnername verwendet werden. Bitte wählen Sie einen anderen Projektnamen.</translation>
+    </message>
+    <message>
+        <source>Please choose the directory to save the project in.</source>
+        <translation>Bitte wählen Sie den Ordner, in dem das Projekt gespeichert wird.</translation>
+    </message>
+    <message>
+        <source>The directory "%1" does not exist.</source>
+        <translation>Der Ordner „%1“ existiert nicht.</translation>
+    </message>
+    <message>
+        <source>"%1" already exists in "%2". Please choose another project name.</source>
+        <translation>„%1“ gibt es in „%2“ schon. Bitte wählen Sie einen anderen Projektnamen.</translation>
+    </message>
+    <message>
+        <source>The folder "%1" could not be created in "%2". Is the directory writable?</source>
+        <translation>Der Ordner „%1“ konnte in „%2“ nicht angelegt werden. Ist der Ordner beschreibbar?</translation>
+    </message>
+    <message>
+        <source>the sample file no longer exists.</source>
+        <translation>die Sample-Datei existiert nicht mehr.</translation>
+    </message>
+    <message>
+        <source>Slot %1 (%2) was not copied: %3</source>
+        <translation>Platz %1 (%2) wurde nicht kopiert: %3</translation>
+    </message>
+    <message>
+        <source>The info file "%1" could not be written: %2</source>
+        <translation>Die Info-Datei „%1“ konnte nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>The project "%1" was saved incompletely.</source>
+        <translation>Das Projekt „%1“ wurde unvollständig gespeichert.</translation>
+    </message>
+</context>
+<context>
+    <name>UpdateCheck</name>
+    <message>
+        <source>Update Available</source>
+        <translation>Update verfügbar</translation>
+    </message>
+    <message>
+        <source>An update to version </source>
+        <translation>Ein Update auf Version </translation>
+    </message>
+    <message>
+        <source> is available. 
+ Would you like to download and install?</source>
+        <translation> ist verfügbar. 
+ Möchten Sie es herunterladen und installieren?</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>Update</translation>
+    </message>
+    <message>
+        <source>The update could not be downloaded. Please try again later.</source>
+        <translation>Das Update konnte nicht heruntergeladen werden. Bitte versuchen Sie es später noch einmal.</translation>
+    </message>
+    <message>
+        <source>Declined</source>
+        <translation>Abgelehnt</translation>
+    </message>
+    <message>
+        <source>The update will NOT download</source>
+        <translation>Das Update wird NICHT heruntergeladen</translation>
+    </message>
+    <message>
+        <source>Current version is installed.</source>
+        <translation>Die aktuelle Version ist installiert.</translation>
+    </message>
+    <message>
+        <source>No internet connection.</source>
+        <translation>Keine Internetverbindung.</translation>
+    </message>
+    <message>
+        <source>The update could not be saved:
+%1</source>
+        <translation>Das Update konnte nicht gespeichert werden:
+%1</translation>
+    </message>
+    <message>
+        <source>The update installer could not be started:
+%1</source>
+        <translation>Das Installationsprogramm des Updates konnte nicht gestartet werden:
+%1</translation>
+    </message>
+    <message>
+        <source>No temporary directory is available.</source>
+        <translation>Es ist kein temporärer Ordner verfügbar.</translation>
+    </message>
+</context>
+<context>
+    <name>progressBars</name>
+    <message>
+        <source>Form</source>
+        <translation>Form</translation>
+    </message>
+    <message>
+        <source>Add Track</source>
+        <translation>Spur hinzufügen</translation>
+    </message>
+    <message>
+        <source>Players:</source>
+        <translation>Player:</translation>
+    </message>
+    <message>
+        <source>   1</source>
+        <translation>   1</translation>
+    </message>
+    <message>
+        <source>2</source>
+        <translation>2</translation>
+    </message>
+    <message>
+        <source>3  </source>
+        <translation>3  </translation>
+    </message>
+    <message>
+        <source>Remove Track</source>
+        <translation>Spur entfernen</translation>
+    </message>
+    <message>
+        <source>&lt;!DOCTYPE HTML PUBLIC "-//W3C//DTD HTML 4.0//EN" "http://www.w3.org/TR/REC-html40/strict.dtd"&gt;
+&lt;html&gt;&lt;head&gt;&lt;meta name="qrichtext" content="1" /&gt;&lt;style type="text/css"&gt;
+p, li { white-space: pre-wrap; }
+&lt;/style&gt;&lt;/head&gt;&lt;body style=" font-family:'MS Shell Dlg 2'; font-size:8.25pt; font-weight:400; font-style:normal;"&gt;
+&lt;p style=" margin-top:0px; margin-bottom:0px; margin-left:0px; margin-right:0px; -qt-block-indent:0; text-indent:0px;"&gt;&lt;span style=" font-size:8pt;"&gt;Remove Track&lt;/span&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;!DOCTYPE HTML PUBLIC "-//W3C//DTD HTML 4.0//EN" "http://www.w3.org/TR/REC-html40/strict.dtd"&gt;
+&lt;html&gt;&lt;head&gt;&lt;meta name="qrichtext" content="1" /&gt;&lt;style type="text/css"&gt;
+p, li { white-space: pre-wrap; }
+&lt;/style&gt;&lt;/head&gt;&lt;body style=" font-family:'MS Shell Dlg 2'; font-size:8.25pt; font-weight:400; font-style:normal;"&gt;
+&lt;p style=" margin-top:0px; margin-bottom:0px; margin-left:0px; margin-right:0px; -qt-block-indent:0; text-indent:0px;"&gt;&lt;span style=" font-size:8pt;"&gt;Spur entfernen&lt;/span&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>Tempo</source>
+        <translation>Tempo</translation>
+    </message>
+    <message>
+        <source>Previous</source>
+        <translation>Zurück</translation>
+    </message>
+    <message>
+        <source>...</source>
+        <translation>...</translation>
+    </message>
+    <message>
+        <source>Repeat</source>
+        <translation>Wiederholen</translation>
+    </message>
+    <message>
+        <source>Mute</source>
+        <translation>Stumm</translation>
+    </message>
+    <message>
+        <source>Volume</source>
+        <translation>Lautstärke</translation>
+    </message>
+    <message>
+        <source>Save Currently Playing Samples</source>
+        <translation>Die laufenden Samples speichern</translation>
+    </message>
+    <message>
+        <source>SAVE</source>
+        <translation>SPEICHERN</translation>
+    </message>
+</context>
+</TS>
