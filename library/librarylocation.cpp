@@ -42,13 +42,16 @@ LibraryLocation LibraryLocation::commandLine(const QString &file)
 
 bool LibraryLocation::seed(QString *error) const
 {
-    if (seedPath.isEmpty() || QFileInfo::exists(configPath))
+    if (QFileInfo::exists(configPath))
         return true;
+    // The first import writes the file but does not create its folder.
     const QString folder = QFileInfo(configPath).absolutePath();
-    if (!QDir().mkpath(folder)) {
+    if (kind == Kind::UserConfig && !QDir().mkpath(folder)) {
         *error = QStringLiteral("cannot create %1").arg(folder);
         return false;
     }
+    if (seedPath.isEmpty())
+        return true;
     QFile source(seedPath);
     if (!source.copy(configPath)) {
         *error = QStringLiteral("cannot copy %1 to %2: %3").arg(seedPath, configPath, source.errorString());

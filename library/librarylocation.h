@@ -23,7 +23,7 @@ struct LibraryLocation {
     static LibraryLocation choose(const QString &programDir, const QString &dataDir, const QString &userConfigDir);
     static LibraryLocation commandLine(const QString &file);
 
-    // Copies seedPath to configPath if there is no library there yet, creating its folder.
-    // Returns false with a message when the copy was needed and failed.
+    // Makes a user library ready on its first start: creates its folder and copies seedPath to
+    // configPath if there is no library there yet. Returns false with a message on failure.
     bool seed(QString *error) const;
 };

@@ -142,6 +142,27 @@
     </message>
 </context>
 <context>
+    <name>InstallerPolicy</name>
+    <message>
+        <source>The update information names no installer to download.</source>
+        <translation>Die Update-Information nennt kein Installationsprogramm zum Herunterladen.</translation>
+    </message>
+    <message>
+        <source>The installer is offered from an address that is not a secure web address (https):
+%1</source>
+        <translation>Das Installationsprogramm wird von einer Adresse angeboten, die keine sichere Webadresse (https) ist:
+%1</translation>
+    </message>
+    <message>
+        <source>The installer is offered from %1, not from the update server %2.</source>
+        <translation>Das Installationsprogramm wird von %1 angeboten, nicht vom Update-Server %2.</translation>
+    </message>
+    <message>
+        <source>The downloaded installer does not match the checksum the update server published.</source>
+        <translation>Das heruntergeladene Installationsprogramm passt nicht zur Prüfsumme, die der Update-Server veröffentlicht hat.</translation>
+    </message>
+</context>
+<context>
     <name>LibraryMgr</name>
     <message>
         <source>Libraries</source>
@@ -323,6 +344,26 @@
 Copyright (C) the Sampora developers.</source>
         <translation>Sampora %1. Basiert auf VLC %2. Alle Rechte vorbehalten.
 Copyright (C) die Sampora-Entwickler.</translation>
+    </message>
+    <message>
+        <source>&amp;Quantize</source>
+        <translation>&amp;Quantisieren</translation>
+    </message>
+    <message>
+        <source>Ctrl+U</source>
+        <translation>Ctrl+U</translation>
+    </message>
+    <message>
+        <source>Next, previous and rows joining in wait for the next bar line</source>
+        <translation>Weiter, Zurück und neu einsetzende Reihen warten auf den nächsten Taktstrich</translation>
+    </message>
+    <message>
+        <source>Check For Updates (service not configured)</source>
+        <translation>Nach Updates suchen (Dienst nicht eingerichtet)</translation>
+    </message>
+    <message>
+        <source>Provide Feedback (service not configured)</source>
+        <translation>Rückmeldung geben (Dienst nicht eingerichtet)</translation>
     </message>
 </context>
 <context>
@@ -512,6 +553,16 @@ Copyright (C) die Sampora-Entwickler.</translation>
     <message>
         <source>No temporary directory is available.</source>
         <translation>Es ist kein temporärer Ordner verfügbar.</translation>
+    </message>
+    <message>
+        <source>This build of Sampora has no update service configured.</source>
+        <translation>In dieser Fassung von Sampora ist kein Update-Dienst eingerichtet.</translation>
+    </message>
+    <message>
+        <source>The update was refused:
+%1</source>
+        <translation>Das Update wurde abgelehnt:
+%1</translation>
     </message>
 </context>
 <context>

@@ -46,6 +46,9 @@ if [ "$(id -u)" -eq 0 ]; then
   chown -R nobody:nogroup "$home"
   as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
 fi
+# The build folder may lie where the user cannot read (e.g. below /root): use a copy.
+cp -r "$plugins" "$work/plugins"
+plugins=$work/plugins
 touch "$work/stamp"
 
 # Runs the installed program from / with a clean environment; output in $work/NAME.out/.err.
