@@ -80,10 +80,13 @@ written=$(find "$root" "$work" -newer "$work/stamp" -type f ! -path "$home/*" ! 
 [ -z "$written" ] || fail "files written outside the user's folder: $written"
 # Debug lines of the program's categories stay off without QT_LOGGING_RULES.
 grep -q '^sampora\.' "$work/first.err" && fail "debug output on the terminal"
-[ -s "$work/first.err" ] && echo "NOTE: $(wc -l <"$work/first.err") lines on the terminal (above) outside the sampora categories"
 
 run second QT_QPA_GENERIC_PLUGINS=samporadriver SAMPORA_DRIVER_STEP=second
 grep -q "^driver: done" "$work/second.out" || fail "second start"
 grep -qF "library folder $samples" "$work/second.out" || fail "the imported folder is gone after a restart"
 grep -q "library folder demo-samples/" "$work/second.out" || fail "the demo folders are gone after a restart"
+# Nothing else either, libvlc's chatter included; the offscreen platform's own notice is the
+# test's, not the program's.
+noise=$(grep -v 'This plugin does not support propagateSizeHints()' "$work/first.err" "$work/second.err" || true)
+[ -z "$noise" ] || fail "the terminal was not quiet: $noise"
 echo "ok"
