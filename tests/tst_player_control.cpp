@@ -41,6 +41,8 @@ private slots:
     void tempoSliderStepsPauseAndResume();
     void noSamplesForTheGenre_data();
     void noSamplesForTheGenre();
+    void restartsKeepTheSamplesOwnTempo();
+    void positionSliderIsTheUsersWhileHeld();
 };
 
 void TestPlayerControl::constructionLoadsWithoutPlaying()
@@ -326,6 +328,60 @@ void TestPlayerControl::noSamplesForTheGenre()
     QCOMPARE(player.currentTrack().file, kept.file);
     // The kept sample is filed once more, as the row had moved on.
     QCOMPARE(files(player.pastTracks()), QStringList({ kept.file }));
+}
+
+void TestPlayerControl::restartsKeepTheSamplesOwnTempo()
+{
+    PlayerRig rig(longSamples(3));
+    Player &player = *rig.player;
+    const int own = player.currentTrack().baseBpm;
+    player.play();
+
+    // A matched loop restarted with next() (repeat on) starts again from its file's BPM,
+    // however often it is pressed.
+    player.toggleRepeat();
+    player.adjustRate(0.1f);
+    QVERIFY(player.bpm() != own);
+    player.next();
+    player.next();
+    QCOMPARE(player.currentTrack().baseBpm, own);
+    QCOMPARE(player.bpm(), own);
+    player.toggleRepeat();
+
+    // Walking the history with the tempo slider moved brings each sample back at its own BPM,
+    // scaled once by the slider, not again at every step.
+    rig.tempoSlider.setValue(5);
+    player.next();
+    const TrackInfo second = player.currentTrack();
+    for (int i = 0; i < 3; ++i) {
+        player.previous();
+        QCOMPARE(player.currentTrack().baseBpm, own);
+        QCOMPARE(player.currentTrack().bpm, own * 105 / 100);
+        player.next();
+        QCOMPARE(player.currentTrack().file, second.file);
+        QCOMPARE(player.currentTrack().baseBpm, second.baseBpm);
+    }
+}
+
+void TestPlayerControl::positionSliderIsTheUsersWhileHeld()
+{
+    PlayerRig rig(longSamples(1));
+    Player &player = *rig.player;
+    player.play();
+    QTRY_VERIFY_WITH_TIMEOUT(!player.heardFile().isEmpty(), 3000);
+
+    // Pressed on the groove and dragged: the poll leaves the handle alone and nothing seeks.
+    QSlider &slider = rig.positionSlider;
+    QTest::mousePress(&slider, Qt::LeftButton, {}, QPoint(slider.width() / 2, slider.height() / 2));
+    slider.setValue(80);
+    QTest::qWait(300);
+    QCOMPARE(slider.value(), 80);
+    QVERIFY(player.heardPosition() < 0.2f);
+
+    // Released, it seeks once to where the mouse let go.
+    const int x = slider.width() * 6 / 10;
+    QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(x, slider.height() / 2));
+    QTRY_VERIFY_WITH_TIMEOUT(qAbs(player.heardPosition() - 0.6f) < 0.05f, 2000);
 }
 
 QTEST_MAIN(TestPlayerControl)
