@@ -14,6 +14,7 @@ packages=(
   sox libsox-fmt-mp3 lame
   libsndfile1-dev libsoxr-dev libfluidsynth-dev
   clang-14 libclang-rt-14-dev llvm-14
+  libaubio-dev
 )
 
 missing=()

@@ -1,0 +1,146 @@
+#include "tempo/tempodetector.h"
+
+#include <memory>
+#include <mutex>
+#include <optional>
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QFile>
+#include <QFileInfo>
+
+#include <aubio/aubio.h>
+
+#include "library/sampletypes.h"
+#include "library/sampora.h"
+#include "tempo/looptempo.h"
+#include "tempo/miditempo.h"
+
+namespace {
+
+// aubio's tracker at its usual resolution: 11.6 ms steps at 44.1 kHz.
+constexpr uint_t kHop = 512;
+constexpr uint_t kWindow = 1024;
+// A tempo is heard within the first minute; longer files are not decoded to their end.
+constexpr double kMaxListenSeconds = 60.0;
+
+// Without a gapless tag an MP3 decodes to whole 1152-frame MP3 frames: the encoder's delay
+// (576 frames, plus 529 of the decoder's) comes first and the last frame is padded. The
+// padding is unknown, so half a frame of it is assumed.
+constexpr uint_t kMp3Frame = 1152;
+constexpr uint_t kMp3ExtraFrames = 576 + 529 + kMp3Frame / 2;
+
+void logAubio(int level, const char_t *message, void *)
+{
+    qDebug().noquote() << "aubio" << level << QString::fromLocal8Bit(message).trimmed();
+}
+
+void routeAubioMessages()
+{
+    // aubio writes its complaints about unreadable files to stderr by default.
+    static std::once_flag once;
+    std::call_once(once, [] {
+        for (int level : { AUBIO_LOG_ERR, AUBIO_LOG_WRN, AUBIO_LOG_MSG, AUBIO_LOG_DBG, AUBIO_LOG_INF })
+            aubio_log_set_level_function(level, logAubio, nullptr);
+    });
+}
+
+struct Heard {
+    double trackerBpm = 0.0;
+    double seconds = 0.0;
+};
+
+bool isMp3(const QString &path)
+{
+    return QFileInfo(path).suffix().compare(QLatin1String("mp3"), Qt::CaseInsensitive) == 0;
+}
+
+// Runs aubio's beat tracker over the file (mixed to mono at its own sample rate).
+std::optional<Heard> listen(const QString &path)
+{
+    routeAubioMessages();
+    QByteArray name = QFile::encodeName(path);
+    const std::unique_ptr<aubio_source_t, void (*)(aubio_source_t *)> source(
+        new_aubio_source(name.data(), 0, kHop), del_aubio_source);
+    if (!source)
+        return std::nullopt;
+    const uint_t rate = aubio_source_get_samplerate(source.get());
+    if (rate == 0)
+        return std::nullopt;
+    char method[] = "default";
+    const std::unique_ptr<aubio_tempo_t, void (*)(aubio_tempo_t *)> tracker(
+        new_aubio_tempo(method, kWindow, kHop, rate), del_aubio_tempo);
+    const std::unique_ptr<fvec_t, void (*)(fvec_t *)> input(new_fvec(kHop), del_fvec);
+    const std::unique_ptr<fvec_t, void (*)(fvec_t *)> beat(new_fvec(1), del_fvec);
+    if (!tracker || !input || !beat)
+        return std::nullopt;
+
+    const quint64 maxFrames = quint64(kMaxListenSeconds * rate);
+    quint64 frames = 0;
+    uint_t read = 0;
+    do {
+        aubio_source_do(source.get(), input.get(), &read);
+        aubio_tempo_do(tracker.get(), input.get(), beat.get());
+        frames += read;
+    } while (read == kHop && frames < maxFrames);
+
+    // A file listened to in part is as long as its container says.
+    if (read == kHop)
+        frames = qMax<quint64>(frames, aubio_source_get_duration(source.get()));
+    else if (isMp3(path) && frames % kMp3Frame == 0 && frames > kMp3ExtraFrames)
+        frames -= kMp3ExtraFrames;
+    return Heard { aubio_tempo_get_bpm(tracker.get()), double(frames) / rate };
+}
+
+bool isMidi(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.read(4) == "MThd";
+}
+
+} // namespace
+
+TempoDetector::TempoDetector(const QString &cacheFile)
+    : m_cache(cacheFile)
+{
+}
+
+int TempoDetector::analyse(const QString &path)
+{
+    if (isMidi(path))
+        return MidiTempo::fromFile(path);
+    const std::optional<Heard> heard = listen(path);
+    return heard ? LoopTempo::refine(heard->trackerBpm, heard->seconds) : -1;
+}
+
+SampleTempo TempoDetector::tempoFor(const QString &path)
+{
+    const int named = Sampora::bpmFromFileName(path);
+    if (named > kMinUsableBpm)
+        return { named, BpmOrigin::FileName };
+
+    const QFileInfo file(path);
+    if (!file.isFile())
+        return {};
+    std::optional<int> bpm = m_cache.lookup(file);
+    if (!bpm) {
+        bpm = analyse(path);
+        m_cache.store(file, *bpm);
+    }
+    if (*bpm <= kMinUsableBpm)
+        return {};
+    return { *bpm, BpmOrigin::Audio };
+}
+
+QString TempoDetector::describe(const SampleTempo &tempo)
+{
+    switch (tempo.origin) {
+    case BpmOrigin::FileName:
+        return QCoreApplication::translate("TempoDetector", "%1 BPM, from the file name").arg(tempo.bpm);
+    case BpmOrigin::Audio:
+        return QCoreApplication::translate("TempoDetector", "%1 BPM, estimated from the audio").arg(tempo.bpm);
+    case BpmOrigin::None:
+        break;
+    }
+    return QCoreApplication::translate("TempoDetector", "No BPM: plays at its own speed");
+}
