@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -121,6 +122,10 @@ void MainWindow::createActions()
     saveAct->setShortcuts(QKeySequence::Save);
     saveAct->setStatusTip(tr("Save the document to disk"));
 
+    openMixAct = createAction(tr("&Open Mix..."), &MainWindow::openMix);
+    openMixAct->setShortcuts(QKeySequence::Open);
+    openMixAct->setStatusTip(tr("Play a saved mix again"));
+
     exitAct = new QAction(tr("E&xit"), this);
     exitAct->setShortcuts(QKeySequence::Quit);
     exitAct->setStatusTip(tr("Exit the application"));
@@ -192,6 +197,7 @@ void MainWindow::createMenus()
 {
     fileMenu = menuBar()->addMenu(tr("&File"));
     fileMenu->addAction(importAct);
+    fileMenu->addAction(openMixAct);
     fileMenu->addAction(saveAct);
     fileMenu->addSeparator();
     fileMenu->addAction(exitAct);
@@ -237,6 +243,40 @@ void MainWindow::import()
 void MainWindow::save()
 {
     deck->save();
+}
+
+void MainWindow::openMix()
+{
+    // Not modal, like every other dialog here: the deck keeps playing while the user looks.
+    auto *chooser = new QFileDialog(this, tr("Open Mix"), QString(), tr("Saved mixes (*Info.txt);;All files (*)"));
+    chooser->setObjectName(QStringLiteral("openMixChooser"));
+    chooser->setAttribute(Qt::WA_DeleteOnClose);
+    chooser->setOption(QFileDialog::DontUseNativeDialog);
+    chooser->setFileMode(QFileDialog::ExistingFile);
+    connect(chooser, &QFileDialog::fileSelected, this, &MainWindow::openChosenMix);
+    chooser->show();
+}
+
+void MainWindow::openChosenMix(const QString &path)
+{
+    const MixReader::OpenedMix mix = deck->openMix(path);
+    if (mix.error.isEmpty() && mix.skipped.isEmpty())
+        return;
+    QString text;
+    if (!mix.error.isEmpty())
+        text = mix.error;
+    else if (mix.copies.isEmpty())
+        text = tr("Nothing of the mix \"%1\" could be opened:").arg(mix.project);
+    else
+        text = tr("The mix \"%1\" was opened without:").arg(mix.project);
+    if (!mix.skipped.isEmpty())
+        text += QLatin1Char('\n') + mix.skipped.join(QLatin1Char('\n'));
+    auto *report = new QMessageBox(mix.copies.isEmpty() ? QMessageBox::Warning : QMessageBox::Information,
+                                   tr("Open Mix"), text, QMessageBox::Ok, this);
+    report->setObjectName(QStringLiteral("openMixReport"));
+    report->setAttribute(Qt::WA_DeleteOnClose);
+    report->setModal(false);
+    report->show();
 }
 
 void MainWindow::about()

@@ -57,6 +57,10 @@ public slots:
     void addWindowSize();
     void deleteWindowSize();
 
+private slots:
+    void openMix();
+    void openChosenMix(const QString &path);
+
 private:
     void createActions();
     void createMenus();
@@ -95,6 +99,7 @@ private:
     QAction *updateAct = nullptr;
     QAction *feedbackAct = nullptr;
     QAction *helpAct = nullptr;
+    QAction *openMixAct = nullptr;
 
     int windowHeight = 340;
     int windowWidth = 480;

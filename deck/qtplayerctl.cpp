@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMouseEvent>
+#include <QSignalBlocker>
 #include <QStyle>
 
 #include "deck/plaintooltips.h"
@@ -510,4 +511,112 @@ bool QTplayerCtl::eventFilter(QObject *watched, QEvent *event)
         savedVolume = value;
     }
     return false;
+}
+
+QTplayerCtl::Controls QTplayerCtl::controls(int id) const
+{
+    switch (id) {
+    case 0:
+        return {BPMSlider_1, playPause_1};
+    case 1:
+        return {BPMSlider_2, playPause_2};
+    case 2:
+        return {BPMSlider_3, playPause_3};
+    case 3:
+        return {BPMSlider_5, playPause_5};
+    default:
+        return {BPMSlider_4, playPause_4};
+    }
+}
+
+MixReader::OpenedMix QTplayerCtl::openMix(const QString &path)
+{
+    MixReader::OpenedMix mix = MixReader::read(path);
+    if (mix.copies.isEmpty())
+        return mix;
+
+    stop();
+    showRowsFor(mix.copies);
+    for (const MixReader::SavedCopy &copy : mix.copies)
+        loadCopy(copy);
+
+    // Each new sample made the tempo controller bend the rows loaded before it; the saved
+    // rates are what the mix sounded like, so they are put back once all rows are loaded.
+    const std::array<Player *, 5> all = allPlayers();
+    for (const MixReader::SavedCopy &copy : mix.copies) {
+        Player *player = all[copy.slot - 1];
+        player->adjustRate(copy.rate - player->currentTrack().rate);
+        if (copy.bpm <= kMinUsableBpm && qAbs(copy.rate - 1.0f) >= 0.0005f)
+            mix.skipped << tr("%1 has no BPM in its name, so it plays at its own speed, not at %2.")
+                               .arg(QFileInfo(copy.path).fileName())
+                               .arg(double(copy.rate), 0, 'f', 3);
+    }
+
+    // A shown row the mix did not use stays silent, and the others start together.
+    std::array<bool, 5> loaded = {};
+    for (const MixReader::SavedCopy &copy : mix.copies)
+        loaded[size_t(copy.slot - 1)] = true;
+    for (Player *player : all)
+        player->stop();
+    for (int id = 0; id < 5; ++id) {
+        if (loaded[size_t(id)])
+            all[size_t(id)]->play();
+    }
+    playing = true;
+    setPlayButtonStyle(true);
+    return mix;
+}
+
+void QTplayerCtl::showRowsFor(const QVector<MixReader::SavedCopy> &copies)
+{
+    int rows = 1;
+    bool track1 = false;
+    bool track2 = false;
+    for (const MixReader::SavedCopy &copy : copies) {
+        if (copy.slot <= 3)
+            rows = qMax(rows, copy.slot);
+        track1 |= copy.slot == 4;
+        track2 |= copy.slot == 5;
+    }
+    if (rows == 1)
+        mode1clicked();
+    else if (rows == 2)
+        mode2clicked();
+    else
+        mode3clicked();
+    if (track1)
+        showImport1();
+    else
+        hideImport1();
+    if (track2)
+        showImport2();
+    else
+        hideImport2();
+    add_track->setVisible(!(track1 && track2));
+}
+
+void QTplayerCtl::loadCopy(const MixReader::SavedCopy &copy)
+{
+    const int id = copy.slot - 1;
+    Player *player = allPlayers()[size_t(id)];
+    // The saved rate already holds the tempo slider's share, and a held row would not play:
+    // both are reset quietly, without the players reacting to the widgets.
+    const Controls row = controls(id);
+    {
+        const QSignalBlocker tempoBlocker(row.tempo);
+        const QSignalBlocker holdBlocker(row.hold);
+        row.tempo->setValue(0);
+        row.hold->setChecked(false);
+    }
+    // A mix is loops played together: a library row keeps repeating its copy instead of
+    // moving on to a random sample (the added tracks always repeat).
+    if (id < 3) {
+        QCheckBox *pin = std::array<QCheckBox *, 3>{song1Pin, song2Pin, song3Pin}[size_t(id)];
+        const QSignalBlocker pinBlocker(pin);
+        pin->setChecked(true);
+        if (!player->repeats())
+            player->toggleRepeat();
+    }
+    player->setBpm(copy.bpm);
+    player->playFile(copy.path);
 }

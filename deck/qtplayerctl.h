@@ -7,6 +7,7 @@
 #include <QVector>
 #include <QWidget>
 
+#include "dialogs/mixreader.h"
 #include "library/sampletypes.h"
 #include "player/trackinfo.h"
 #include "ui_progressbars.h"
@@ -28,6 +29,12 @@ public:
     ~QTplayerCtl() override;
 
     bool eventFilter(QObject *watched, QEvent *event) override;
+
+    // Loads a saved mix (its info file or its folder): each copy into its row or added track
+    // at the rate it was saved with, the rows it used shown, all playing from the start.
+    // Returns what was read, with what had to be left out; the deck is untouched when no
+    // copy could be loaded.
+    MixReader::OpenedMix openMix(const QString &path);
 
     Sampora *library = nullptr;
     // Ids 0 to 2 (rows 1 to 3), then ids 3 and 4 (added tracks 1 and 2): one sequence by id.
@@ -87,6 +94,15 @@ private:
         Player *player;
         std::array<QWidget *, 6> widgets;
     };
+
+    // The widgets a player reads its tempo offset and its hold state from, by player id.
+    struct Controls {
+        QAbstractSlider *tempo;
+        QAbstractButton *hold;
+    };
+    Controls controls(int id) const;
+    void showRowsFor(const QVector<MixReader::SavedCopy> &copies);
+    void loadCopy(const MixReader::SavedCopy &copy);
 
     std::array<Player *, 5> allPlayers() const;
     Row libraryRow(int index) const;

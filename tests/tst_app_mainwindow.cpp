@@ -5,6 +5,8 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QPushButton>
+#include <QFileDialog>
+#include <QMessageBox>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -67,6 +69,7 @@ private slots:
     void importIsPlayableAtOnce();
     void closedWindowsAreFreed();
     void exitEndsTheProgramWithOtherWindowsOpen();
+    void openMixReportsWhatItLeftOut();
 
 private:
     QAction *entry(const QString &path) const;
@@ -153,7 +156,7 @@ void TestAppMainWindow::frame()
              QStringLiteral("import() save() about() hipHop() techno() custom() toggleBPM() toggleQuantize() "
                             "player1Melody() player1Beat() player1Bass() player2Melody() player2Beat() player2Bass() "
                             "player3Melody() player3Beat() player3Bass() editLibrary() checkForUpdates() getFeedback() "
-                            "displayHelp() addWindowSize() deleteWindowSize()"));
+                            "displayHelp() addWindowSize() deleteWindowSize() openMix() openChosenMix(QString)"));
     QCOMPARE(meta->method(meta->indexOfSlot("addWindowSize()")).access(), QMetaMethod::Public);
     QCOMPARE(meta->method(meta->indexOfSlot("displayHelp()")).access(), QMetaMethod::Private);
 }
@@ -187,6 +190,7 @@ void TestAppMainWindow::menuTree()
     const QStringList expected{
         QStringLiteral("&File"),
         QStringLiteral("&File > &Import Samples..."),
+        QStringLiteral("&File > &Open Mix..."),
         QStringLiteral("&File > &Save"),
         QStringLiteral("&File > -"),
         QStringLiteral("&File > E&xit"),
@@ -234,6 +238,7 @@ void TestAppMainWindow::actions_data()
 
     // The standard keys follow the platform; on Linux these are Ctrl+I, Ctrl+S and Ctrl+Q.
     QTest::newRow("import") << "&File > &Import Samples..." << QKeySequence(QKeySequence::Italic) << "Open a folder containing samples" << false << false;
+    QTest::newRow("open mix") << "&File > &Open Mix..." << QKeySequence(QKeySequence::Open) << "Play a saved mix again" << false << false;
     QTest::newRow("save") << "&File > &Save" << QKeySequence(QKeySequence::Save) << "Save the document to disk" << false << false;
     QTest::newRow("exit") << "&File > E&xit" << QKeySequence(QKeySequence::Quit) << "Exit the application" << false << false;
     QTest::newRow("about") << "&Help > &About" << QKeySequence() << "Show the application's About box" << false << false;
@@ -515,6 +520,31 @@ void TestAppMainWindow::exitEndsTheProgramWithOtherWindowsOpen()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     for (const QPointer<QWidget> &w : std::as_const(others))
         QVERIFY(w.isNull());
+void TestAppMainWindow::openMixReportsWhatItLeftOut()
+{
+    // A project folder changed by hand: the line of slot 1 is fine, slot 2's copy is gone.
+    const QString folder = dir->filePath(QStringLiteral("Set"));
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(AudioGen::writeWav(folder + QStringLiteral("/Set_1_90BPM.wav"), AudioGen::tone(2.0, 440.0)));
+    QFile info(folder + QStringLiteral("/Set Info.txt"));
+    QVERIFY(info.open(QIODevice::WriteOnly));
+    info.write("Set_1_90BPM.wav Playing at:1.000\nSet_2.wav Playing at:1.000\n");
+    info.close();
+
+    entry(QStringLiteral("&File > &Open Mix..."))->trigger();
+    auto *chooser = window->findChild<QFileDialog *>(QStringLiteral("openMixChooser"));
+    QVERIFY(chooser);
+    QVERIFY(chooser->isVisible());
+    QVERIFY(!chooser->isModal());
+    emit chooser->fileSelected(info.fileName());
+
+    QTplayerCtl *deck = window->deckController();
+    QCOMPARE(deck->players[0]->currentTrack().file, folder + QStringLiteral("/Set_1_90BPM.wav"));
+    QCOMPARE(deck->mode, 1);
+    auto *report = window->findChild<QMessageBox *>(QStringLiteral("openMixReport"));
+    QVERIFY(report);
+    QVERIFY(!report->isModal());
+    QVERIFY2(report->text().contains(QLatin1String("Set_2.wav")), qPrintable(report->text()));
 }
 
 QTEST_MAIN(TestAppMainWindow)
