@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include <QDateTime>
-#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +12,8 @@
 #include <QMutexLocker>
 #include <QSaveFile>
 #include <QStandardPaths>
+
+#include "library/logcategories.h"
 
 namespace {
 
@@ -65,7 +66,7 @@ void TempoCache::load()
     if (!file.exists())
         return;
     const auto discard = [this](const QString &why) {
-        qWarning().noquote() << "tempo cache" << m_file << "discarded:" << why;
+        qCWarning(lcTempo).noquote() << "tempo cache" << m_file << "discarded:" << why;
         m_entries.clear();
     };
     if (file.size() > kMaxFileSize)
@@ -142,7 +143,7 @@ bool TempoCache::saveLocked()
     QSaveFile file(m_file);
     if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(root).toJson(QJsonDocument::Compact)) < 0
         || !file.commit()) {
-        qWarning().noquote() << "tempo cache" << m_file << "not saved:" << file.errorString();
+        qCWarning(lcTempo).noquote() << "tempo cache" << m_file << "not saved:" << file.errorString();
         return false;
     }
     m_unsaved = 0;

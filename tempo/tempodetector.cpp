@@ -5,12 +5,12 @@
 #include <optional>
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QFile>
 #include <QFileInfo>
 
 #include <aubio/aubio.h>
 
+#include "library/logcategories.h"
 #include "library/sampletypes.h"
 #include "library/sampora.h"
 #include "tempo/looptempo.h"
@@ -32,7 +32,7 @@ constexpr uint_t kMp3ExtraFrames = 576 + 529 + kMp3Frame / 2;
 
 void logAubio(int level, const char_t *message, void *)
 {
-    qDebug().noquote() << "aubio" << level << QString::fromLocal8Bit(message).trimmed();
+    qCDebug(lcTempo).noquote() << "aubio" << level << QString::fromLocal8Bit(message).trimmed();
 }
 
 void routeAubioMessages()
