@@ -260,6 +260,7 @@ void MainWindow::openMix()
 void MainWindow::openChosenMix(const QString &path)
 {
     const MixReader::OpenedMix mix = deck->openMix(path);
+    bpmAct->setChecked(deck->tempoCtrl && deck->tempoCtrl->isMatching());
     if (mix.error.isEmpty() && mix.skipped.isEmpty())
         return;
     QString text;

@@ -536,12 +536,15 @@ MixReader::OpenedMix QTplayerCtl::openMix(const QString &path)
         return mix;
 
     stop();
+    // The saved rates are what the mix sounded like, tempo sliders included; matching would
+    // bend them again at the next loop, so it is switched off (Edit > BPM Matching turns it on).
+    if (tempoCtrl && tempoCtrl->isMatching())
+        tempoCtrl->toggleMatching();
     showRowsFor(mix.copies);
     for (const MixReader::SavedCopy &copy : mix.copies)
         loadCopy(copy);
 
-    // Each new sample made the tempo controller bend the rows loaded before it; the saved
-    // rates are what the mix sounded like, so they are put back once all rows are loaded.
+    // A new sample starts at rate 1.0: the saved rates go in once all rows are loaded.
     const std::array<Player *, 5> all = allPlayers();
     for (const MixReader::SavedCopy &copy : mix.copies) {
         Player *player = all[copy.slot - 1];
@@ -558,10 +561,15 @@ MixReader::OpenedMix QTplayerCtl::openMix(const QString &path)
         loaded[size_t(copy.slot - 1)] = true;
     for (Player *player : all)
         player->stop();
+    // Started one after the other with the grid on, each row would wait for the bar line of
+    // the row started before it; with the grid off for a moment they all start at once.
+    const bool quantize = quantizes();
+    setQuantize(false);
     for (int id = 0; id < 5; ++id) {
         if (loaded[size_t(id)])
             all[size_t(id)]->play();
     }
+    setQuantize(quantize);
     playing = true;
     setPlayButtonStyle(true);
     return mix;

@@ -32,8 +32,8 @@ public:
 
     // Loads a saved mix (its info file or its folder): each copy into its row or added track
     // at the rate it was saved with, the rows it used shown, all playing from the start.
-    // Returns what was read, with what had to be left out; the deck is untouched when no
-    // copy could be loaded.
+    // BPM matching is switched off, so that the saved rates stay. Returns what was read, with
+    // what had to be left out; the deck is untouched when no copy could be loaded.
     MixReader::OpenedMix openMix(const QString &path);
 
     Sampora *library = nullptr;

@@ -541,6 +541,9 @@ void TestAppMainWindow::openMixReportsWhatItLeftOut()
     QTplayerCtl *deck = window->deckController();
     QCOMPARE(deck->players[0]->currentTrack().file, folder + QStringLiteral("/Set_1_90BPM.wav"));
     QCOMPARE(deck->mode, 1);
+    // The saved rates play: matching is off, and the menu says so.
+    QVERIFY(!deck->tempoCtrl->isMatching());
+    QVERIFY(!entry(QStringLiteral("&Edit > BPM Matching"))->isChecked());
     auto *report = window->findChild<QMessageBox *>(QStringLiteral("openMixReport"));
     QVERIFY(report);
     QVERIFY(!report->isModal());
