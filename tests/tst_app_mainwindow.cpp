@@ -520,6 +520,8 @@ void TestAppMainWindow::exitEndsTheProgramWithOtherWindowsOpen()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     for (const QPointer<QWidget> &w : std::as_const(others))
         QVERIFY(w.isNull());
+}
+
 void TestAppMainWindow::openMixReportsWhatItLeftOut()
 {
     // A project folder changed by hand: the line of slot 1 is fine, slot 2's copy is gone.
