@@ -181,11 +181,6 @@ float Player::targetRate() const
     return hasBpm() ? track.rate + sliderOffset() : 1.0f;
 }
 
-double Player::heardTempo() const
-{
-    return hasBpm() ? double(track.baseBpm) * double(vlc->rate()) : 0.0;
-}
-
 QString Player::heardFile() const
 {
     return passSample && playing ? passSample->file : QString();
@@ -597,11 +592,9 @@ void Player::restartAudio(qint64 offset)
         planned = Planned::None;
         const double streamMs = (bar - (clock.wallMsFor(0.0))) * double(vlc->rate());
         stream->jump(currentSample, currentToken, offset, msToFrames(std::max(0.0, streamMs)));
-        passStartMs = bar;
     } else {
         stream->jump(currentSample, currentToken, offset);
         clock.start(nowMs(), double(vlc->rate()));
-        passStartMs = clock.wallMsFor(0.0);
     }
     queueUpcoming();
     vlc->play();
@@ -753,7 +746,6 @@ void Player::processHeardEvents(qint64 heardFrame)
             passSample = keptSample(event.token);
             passFrame = event.streamFrame;
             passOffset = event.offset;
-            passStartMs = clock.wallMsFor(framesToMs(event.streamFrame));
             if (event.kind == PcmStream::Event::Started)
                 heardSwitch(event.token);
             break;

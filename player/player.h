@@ -57,13 +57,9 @@ public:
     void setBarLineFinder(BarLineFinder finder) { barLineFinder = std::move(finder); }
     // Wall clock shared by every player and the deck's grid, in ms.
     static double wallClockMs();
-    // Where the sample that plays now started to be heard (its latest pass), in wallClockMs().
-    double heardStartMs() const { return passStartMs; }
     // The first bar line (4 beats of the sample's own BPM, counted from its first frame) heard
     // at or after earliestMs; negative when the row is not playing a sample with a BPM.
     double nextBarLineMs(double earliestMs) const;
-    // The tempo heard now: the sample's own BPM times the rate libvlc plays at; 0 without a BPM.
-    double heardTempo() const;
     // Earliest wall time at which a switch requested now can be heard.
     double earliestSwitchMs() const;
 
@@ -209,5 +205,4 @@ private:
     qint64 passFrame = 0;
     qint64 passOffset = 0;
     Sample passSample;
-    double passStartMs = -1;
 };
