@@ -224,7 +224,7 @@ private slots:
         // a damaged cache must not be trusted even for its intact entries.
         QTest::addColumn<QByteArray>("content");
         const QByteArray head = "{\"format\":\"sampora-tempo-cache\",\"version\":1,\"files\":[ENTRY,";
-        QTest::newRow("garbage") << QByteArray("\x00\xff garbage ENTRY", 18);
+        QTest::newRow("garbage") << QByteArray::fromRawData("\x00\xff garbage ENTRY", sizeof("\x00\xff garbage ENTRY") - 1);
         QTest::newRow("cut short") << head + "{\"pa";
         QTest::newRow("other version") << QByteArray("{\"format\":\"sampora-tempo-cache\",\"version\":9,\"files\":[ENTRY]}");
         QTest::newRow("other format") << QByteArray("{\"format\":\"other\",\"version\":1,\"files\":[ENTRY]}");
