@@ -60,6 +60,13 @@ void PcmStream::jump(Sample sample, quint64 token, qint64 offset, qint64 atFrame
     m_hasJump = true;
 }
 
+void PcmStream::startAt(Sample sample, quint64 token, qint64 offset, qint64 atFrame)
+{
+    const std::lock_guard guard(m_lock);
+    m_jump = { std::move(sample), token, std::max<qint64>(0, offset), atFrame, true };
+    m_hasJump = true;
+}
+
 bool PcmStream::jumpPending() const
 {
     const std::lock_guard guard(m_lock);
@@ -147,6 +154,10 @@ void PcmStream::fillFrames(qint16 *out, qint64 frames)
     const std::lock_guard guard(m_lock);
     qint64 served = m_served.load(std::memory_order_relaxed);
     while (frames > 0) {
+        if (m_hasJump && m_jump.silentUntil) {
+            m_current.reset();
+            m_jump.silentUntil = false;
+        }
         if (m_hasJump && (m_jump.atFrame < 0 || m_jump.atFrame <= served)) {
             m_current = std::move(m_jump.sample);
             m_currentToken = m_jump.token;

@@ -44,6 +44,9 @@ public:
     // Serves sample from offset from stream frame atFrame on (-1: from the next frame read);
     // null sample serves silence. A later jump replaces an earlier one that has not happened.
     void jump(Sample sample, quint64 token, qint64 offset = 0, qint64 atFrame = -1);
+    // As jump(), but silent from the next frame read until atFrame: a row joining others waits
+    // for their bar line without what it played before.
+    void startAt(Sample sample, quint64 token, qint64 offset, qint64 atFrame);
     bool jumpPending() const;
 
     qint64 servedFrames() const { return m_served.load(std::memory_order_acquire); }
@@ -64,6 +67,7 @@ private:
         quint64 token = 0;
         qint64 offset = 0;
         qint64 atFrame = -1;
+        bool silentUntil = false;
     };
 
     long serve(unsigned char *buffer, size_t length);

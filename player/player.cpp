@@ -225,6 +225,7 @@ void Player::playFile(QString file)
 
     if (placed.token != 0 && placed.file == file) {
         // Already in the stream at its frame (the end of the last sample, or a bar line).
+        ++decodeGeneration; // an earlier file still decoding is no longer wanted
         currentSample = placed.sample;
         currentToken = placed.token;
     } else {
@@ -332,11 +333,13 @@ void Player::stop()
     clock.stop();
     audioPaused = false;
     playing = false;
+    // Nothing placed ahead before the stop may be heard after it: the stream starts again at
+    // the current sample (or in silence while it decodes), and what follows it is queued anew.
     planned = Planned::None;
-    if (currentSample) {
-        keep(currentSample, currentToken);
-        stream->jump(currentSample, currentToken, 0);
-    }
+    plannedToken = 0;
+    placed = {};
+    keep(currentSample, currentToken);
+    stream->jump(currentSample, currentToken, 0);
     queueUpcoming();
     passFrame = 0;
     passOffset = 0;
@@ -533,6 +536,7 @@ void Player::showFile(const QString &file, quint64 token, Sample sample)
     currentToken = token;
     currentFailure.clear();
     failedWhileIdle = false;
+    const quint64 generation = ++decodeGeneration; // a decode still running is for an earlier file
     if (sample) {
         currentSample = std::move(sample);
         failures = 0;
@@ -541,7 +545,6 @@ void Player::showFile(const QString &file, quint64 token, Sample sample)
     }
     currentSample.reset();
     pendingPosition = -1;
-    const quint64 generation = ++decodeGeneration;
     decode(file, [this, generation, token](Sample decoded, QString reason) {
         if (generation != decodeGeneration)
             return; // the row has moved on meanwhile
@@ -587,11 +590,10 @@ void Player::restartAudio(qint64 offset)
     if (bar >= 0 && currentSample) {
         // Silence until the bar line, then the sample, placed by the clock's guess of when a
         // fresh stream is first heard.
-        stream->jump(nullptr, 0);
         clock.start(nowMs(), double(vlc->rate()));
         planned = Planned::None;
         const double streamMs = (bar - (clock.wallMsFor(0.0))) * double(vlc->rate());
-        stream->jump(currentSample, currentToken, offset, msToFrames(std::max(0.0, streamMs)));
+        stream->startAt(currentSample, currentToken, offset, msToFrames(std::max(0.0, streamMs)));
     } else {
         stream->jump(currentSample, currentToken, offset);
         clock.start(nowMs(), double(vlc->rate()));
@@ -659,8 +661,9 @@ void Player::prepareUpcoming()
 
 void Player::queueUpcoming()
 {
-    // A hidden row plays its sample once and does not move on by itself.
-    if (upcoming.sample && !disabled) {
+    // A hidden row plays its sample once and does not move on by itself. While the current
+    // sample decodes the stream is silent, and must not take the next one for want of it.
+    if (upcoming.sample && currentSample && !disabled) {
         keep(upcoming.sample, upcoming.token);
         stream->queue(upcoming.sample, upcoming.token);
     } else {

@@ -126,6 +126,16 @@ private slots:
                 qPrintable(QStringLiteral("%1 plays at %2").arg(mix.copies[i].path).arg(loaded[i]->playbackRate())));
         }
 
+        // Past their first passes the rows still loop the mix's copies at its rates: nothing a
+        // row had drawn or planned before the mix was opened takes over.
+        QTest::qWait(6000);
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(loaded[i]->currentTrack().file, mix.copies[i].path);
+            QCOMPARE(loaded[i]->heardFile(), mix.copies[i].path);
+            QVERIFY2(qAbs(loaded[i]->playbackRate() - mix.copies[i].rate) < 0.003f,
+                qPrintable(QStringLiteral("%1 plays at %2").arg(mix.copies[i].path).arg(loaded[i]->playbackRate())));
+        }
+
         // Saved again as opened: the same project.
         deck.save();
         QTemporaryDir second;

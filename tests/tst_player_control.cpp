@@ -43,6 +43,8 @@ private slots:
     void noSamplesForTheGenre();
     void restartsKeepTheSamplesOwnTempo();
     void positionSliderIsTheUsersWhileHeld();
+    void givenFileStaysAfterStop_data();
+    void givenFileStaysAfterStop();
 };
 
 void TestPlayerControl::constructionLoadsWithoutPlaying()
@@ -382,6 +384,54 @@ void TestPlayerControl::positionSliderIsTheUsersWhileHeld()
     const int x = slider.width() * 6 / 10;
     QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(x, slider.height() / 2));
     QTRY_VERIFY_WITH_TIMEOUT(qAbs(player.heardPosition() - 0.6f) < 0.05f, 2000);
+}
+
+void TestPlayerControl::givenFileStaysAfterStop_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("stopAfterLoading");
+    QTest::addColumn<bool>("onBarLine");
+    // The file takes a while to decode (a MIDI song goes through the synthesizer): the row starts
+    // before its first frame is there.
+    QTest::newRow("load, stop, play (Open Mix)") << "given_120.mid" << true << false;
+    // Another row plays: this one joins on its bar line, silent until then.
+    QTest::newRow("stop, load, play on a bar line") << "given_120.wav" << false << true;
+}
+
+// A file given to a stopped row is what it plays from then on, however the row was moving on
+// before: nothing it had drawn or planned ahead takes over, neither at once nor when what it
+// played before would have ended.
+void TestPlayerControl::givenFileStaysAfterStop()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, stopAfterLoading);
+    QFETCH(bool, onBarLine);
+    PlayerRig rig({ { QStringLiteral("a_100.wav"), 0.3 }, { QStringLiteral("b_110.wav"), 0.3 } });
+    Player &player = *rig.player;
+    // Kept outside the library, so that the row has never decoded it.
+    const QString given = rig.dir.filePath(name);
+    if (name.endsWith(QStringLiteral(".mid")))
+        QVERIFY(AudioGen::writeMidi(given, 120, 8, { { 0, 57, 100, 0.0, 8.0 } }));
+    else
+        QVERIFY(AudioGen::writeWav(given, AudioGen::tone(4.0, 440.0, 0.3)));
+    player.play();
+    QTRY_VERIFY_WITH_TIMEOUT(player.pastTracks().size() >= 3, 5000); // both samples decoded, one drawn ahead
+
+    const double barLine = Player::wallClockMs() + 1500;
+    if (onBarLine)
+        player.setBarLineFinder([barLine](double earliest) { return earliest <= barLine ? barLine : -1.0; });
+    player.stop();
+    player.setBpm(120);
+    player.playFile(given);
+    player.adjustRate(0.1f);
+    if (stopAfterLoading)
+        player.stop();
+    player.play();
+
+    QTest::qWait(3000); // past the bar line and past the end of the sample that played before
+    QCOMPARE(player.currentTrack().file, given);
+    QCOMPARE(player.heardFile(), given);
+    QVERIFY2(qAbs(player.playbackRate() - 1.1f) < 1e-4f, qPrintable(QString::number(player.playbackRate())));
 }
 
 QTEST_MAIN(TestPlayerControl)
