@@ -16,6 +16,7 @@
 #include "deck/bargrid.h"
 #include "player/player.h"
 #include "tempo/tempoctrl.h"
+#include "tempo/tempodetector.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ QTplayerCtl::QTplayerCtl(QWidget *parent)
     new PlainToolTips(this);
 
     library = new Sampora(HipHop);
+    tempoDetector = std::make_unique<TempoDetector>();
     mode = 3;
     createPlayers();
     // The library draws from its own generator; anything using rand() still gets a sequence
@@ -95,7 +97,9 @@ void QTplayerCtl::createPlayers()
         QAbstractSlider *position = rows[id].position;
         QAbstractSlider *tempo = rows[id].tempo;
         QAbstractButton *hold = rows[id].hold;
-        auto *player = new Player(id, &position, &tempo, &library, &hold, rows[id].sampleType);
+        TempoDetector *detector = tempoDetector.get();
+        auto *player = new Player(id, &position, &tempo, &library, &hold, rows[id].sampleType,
+            [detector](const QString &path) { return detector->tempoFor(path); });
         if (id < 3)
             players[id] = player;
         else

@@ -17,6 +17,7 @@ class QEvent;
 class Player;
 class Sampora;
 class TempoCTRL;
+class TempoDetector;
 
 // The deck: three library rows, up to two added tracks and the transport bar. It owns the
 // library model, the five players and the tempo controller, and turns the form's buttons
@@ -118,4 +119,7 @@ private:
     void libraryChanged();
 
     std::unique_ptr<BarGrid> grid;
+    // Finds the tempo of samples without a BPM in their names, for every row; the players ask it
+    // from their decoding threads, so it outlives them.
+    std::unique_ptr<TempoDetector> tempoDetector;
 };

@@ -22,6 +22,7 @@
 #include "player/pcmstream.h"
 #include "player/sampledecoder.h"
 #include "player/vlcplayback.h"
+#include "player/waveformslider.h"
 
 namespace {
 
@@ -80,8 +81,9 @@ qint64 msToFrames(double ms)
 } // namespace
 
 Player::Player(int id, QAbstractSlider **positionSlider, QAbstractSlider **tempoSlider, Sampora **library,
-    QAbstractButton **playPauseBox, int sampleType)
+    QAbstractButton **playPauseBox, int sampleType, TempoFinder findTempo)
     : QWidget(nullptr)
+    , tempoFinder(std::move(findTempo))
 {
     const QString includePath = QDir::toNativeSeparators(Paths::programDir() + QStringLiteral("/include"));
 
@@ -121,6 +123,8 @@ Player::Player(int id, QAbstractSlider **positionSlider, QAbstractSlider **tempo
     track.rate = 1.0f;
 
     if (!track.file.isEmpty()) {
+        tempoPending = tempoFinder && !hasBpm();
+        showPlayingTip();
         showFile(track.file, newToken(), nullptr);
         prepareUpcoming();
     }
@@ -206,9 +210,15 @@ void Player::playFile(QString file)
             tr("No samples in the %1 library for this Genre").arg(typeName(sampleType)));
         return;
     }
-    positionSlider->setToolTip(tr("Playing: ") + file);
     file = QDir::toNativeSeparators(file);
     track.file = file;
+    // The name always wins; without a BPM in it, the one found in the sound of a sample the row
+    // has decoded already counts the same.
+    if (currentBpm <= kMinUsableBpm) {
+        const SampleTempo found = decodedTempo(file);
+        if (found.bpm > kMinUsableBpm)
+            currentBpm = found.bpm;
+    }
 
     const int s = tempoSlider->value();
     track.baseBpm = currentBpm;
@@ -239,6 +249,9 @@ void Player::playFile(QString file)
     placed = {};
     if (upcoming.file == file)
         upcoming = {};
+    // Still decoding: its tempo comes with it (takeFoundTempo), before it is heard.
+    tempoPending = tempoFinder && !hasBpm() && !currentSample;
+    showPlayingTip();
     qCDebug(lcPlayer) << "STATE:" << vlc->state();
 
     if (hasBpm()) {
@@ -524,11 +537,80 @@ void Player::decode(const QString &file, std::function<void(Sample, QString)> do
 {
     decoder.start([this, file, done = std::move(done)] {
         QString reason;
-        Sample sample = SampleDecoder::decode(file, &reason);
+        std::shared_ptr<DecodedSample> decoded = SampleDecoder::decode(file, &reason);
+        // Looked for here, off the GUI thread, so that a sample is matched from its first beat.
+        if (decoded && tempoFinder)
+            decoded->tempo = tempoFinder(file);
+        Sample sample = std::move(decoded);
         // The destructor waits for this task, so the player is still there to take the result.
         QMetaObject::invokeMethod(
             this, [done, sample, reason] { done(sample, reason); }, Qt::QueuedConnection);
     });
+}
+
+SampleTempo Player::decodedTempo(const QString &file) const
+{
+    Sample known;
+    if (placed.token != 0 && placed.file == file)
+        known = placed.sample;
+    if (!known && upcoming.file == file)
+        known = upcoming.sample;
+    if (!known)
+        known = keptSample(file);
+    return known ? known->tempo : SampleTempo {};
+}
+
+SampleTempo Player::tempo() const
+{
+    if (!hasBpm())
+        return {};
+    const bool named = Sampora::bpmFromFileName(QFileInfo(track.file).fileName()) > kMinUsableBpm;
+    return { track.baseBpm, named ? BpmOrigin::FileName : BpmOrigin::Audio };
+}
+
+void Player::takeFoundTempo(const SampleTempo &found)
+{
+    tempoPending = false;
+    if (found.bpm > kMinUsableBpm && !hasBpm()) {
+        // The sample was started before its tempo was known; it is taken as playFile() takes a
+        // name's BPM, while the sample is not heard yet.
+        currentBpm = found.bpm;
+        track.baseBpm = found.bpm;
+        track.bpm = found.bpm * (100 + tempoSlider->value()) / 100;
+        track.rate = 1.0f;
+        if (playing) {
+            // Reported playing again, the row joins the tempo controller's matched rows.
+            if (!held() && !disabled)
+                emit Playing(id);
+            emit NewBPM();
+        }
+        setRate(targetRate());
+    }
+    showPlayingTip();
+}
+
+void Player::showPlayingTip()
+{
+    QString tip = tr("Playing: ") + track.file;
+    // A row that looks for tempos in the sound says where its BPM came from.
+    if (tempoFinder && !tempoPending)
+        tip += QLatin1Char('\n') + tempo().describe();
+    positionSlider->setToolTip(tip);
+}
+
+void Player::showWaveform()
+{
+    auto *slider = qobject_cast<WaveformSlider *>(positionSlider);
+    if (!slider)
+        return;
+    const Sample shown = passSample ? passSample : currentSample;
+    if (!shown || shown->frames() == 0) {
+        slider->setWaveform(nullptr, 0.0);
+        return;
+    }
+    // Bar lines every 4 beats of the sample's own BPM, from its first frame.
+    const double bar = hasBpm() ? 4 * 60.0 * PcmFormat::kRate / track.baseBpm / double(shown->frames()) : 0.0;
+    slider->setWaveform(shown->peaks, bar);
 }
 
 void Player::showFile(const QString &file, quint64 token, Sample sample)
@@ -549,6 +631,7 @@ void Player::showFile(const QString &file, quint64 token, Sample sample)
         if (generation != decodeGeneration)
             return; // the row has moved on meanwhile
         if (!decoded) {
+            tempoPending = false;
             if (playing)
                 sampleFailed(reason);
             else {
@@ -560,6 +643,8 @@ void Player::showFile(const QString &file, quint64 token, Sample sample)
         currentSample = std::move(decoded);
         currentToken = token;
         failures = 0;
+        if (tempoPending)
+            takeFoundTempo(currentSample->tempo);
         const qint64 offset = pendingPosition > 0 ? currentSample->frames() * pendingPosition / 100 : 0;
         pendingPosition = -1;
         restartAudio(offset);
@@ -582,6 +667,7 @@ void Player::restartAudio(qint64 offset)
         dropEvents();
         stream->jump(currentSample, currentToken, offset);
         queueUpcoming();
+        showWaveform();
         return;
     }
     vlc->stop();
@@ -602,6 +688,7 @@ void Player::restartAudio(qint64 offset)
     vlc->play();
     // Each start makes a new audio output, which comes up at libvlc's own volume.
     volumePending = true;
+    showWaveform();
 }
 
 void Player::dropEvents()
@@ -734,6 +821,7 @@ void Player::updateInterface()
     const qint64 heard = clock.heardFrame(now);
     processHeardEvents(heard);
     updatePosition(heard);
+    showWaveform();
 }
 
 void Player::processHeardEvents(qint64 heardFrame)

@@ -9,6 +9,7 @@
 #include <QThreadPool>
 #include <QWidget>
 
+#include "library/sampletempo.h"
 #include "player/heardclock.h"
 #include "player/trackinfo.h"
 
@@ -37,9 +38,13 @@ public:
     // The wall time (ms of a QElapsedTimer's clock, see wallClockMs()) of the first bar line of
     // the deck's grid at or after the given time; negative when there is no grid to follow.
     using BarLineFinder = std::function<double(double earliestMs)>;
+    // The tempo of a sample file (its name's BPM, else one found in the sound). Called on the
+    // decoding thread, for every sample before it is queued; several rows may call it at once.
+    using TempoFinder = std::function<SampleTempo(const QString &path)>;
 
+    // Without a tempo finder a sample's BPM is its name's alone.
     Player(int id, QAbstractSlider **positionSlider, QAbstractSlider **tempoSlider, Sampora **library,
-        QAbstractButton **playPauseBox, int sampleType);
+        QAbstractButton **playPauseBox, int sampleType, TempoFinder findTempo = {});
     ~Player() override;
 
     void play();
@@ -69,6 +74,9 @@ public:
     // Read access for the tempo controller, the deck and the tests.
     int playerId() const { return id; }
     int bpm() const { return currentBpm; } // the tempo the sample plays at now; 1 when it has no BPM
+    // The sample's own BPM and where it came from; origin None while it has none (or while the
+    // tempo of a sample without a BPM in its name is still being looked for).
+    SampleTempo tempo() const;
     // The BPM the next playFile() starts from; the deck gives an added track its file name's BPM.
     void setBpm(int bpm) { currentBpm = bpm; }
     bool isPlaying() const { return playing; }
@@ -138,6 +146,10 @@ private:
     quint64 newToken() { return ++lastToken; }
     void keep(const Sample &sample, quint64 token);
     void decode(const QString &file, std::function<void(Sample, QString)> done);
+    SampleTempo decodedTempo(const QString &file) const;
+    void takeFoundTempo(const SampleTempo &found);
+    void showPlayingTip();
+    void showWaveform();
     void showFile(const QString &file, quint64 token, Sample sample);
     void startStream(qint64 offset);
     void restartAudio(qint64 offset);
@@ -173,6 +185,8 @@ private:
     QString currentFailure;
 
     BarLineFinder barLineFinder;
+    const TempoFinder tempoFinder; // read by the decoding thread: never changed after construction
+    bool tempoPending = false;     // the sample has no name BPM and its tempo is still being looked for
 
     // Declared before vlc: libvlc's threads read the stream until vlc is gone.
     std::unique_ptr<PcmStream> stream;

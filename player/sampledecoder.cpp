@@ -10,7 +10,7 @@ constexpr qint64 kMaxReservedFrames = qint64(PcmFormat::kRate) * 600;
 constexpr qint64 kChunkFrames = 16384;
 } // namespace
 
-std::shared_ptr<const DecodedSample> SampleDecoder::decode(const QString &path, QString *reason)
+std::shared_ptr<DecodedSample> SampleDecoder::decode(const QString &path, QString *reason)
 {
     FileDecoder decoder;
     if (!decoder.open(path, reason))
@@ -35,5 +35,6 @@ std::shared_ptr<const DecodedSample> SampleDecoder::decode(const QString &path, 
             *reason = FileDecoder::failureReason(path);
         return nullptr;
     }
+    sample->peaks = WavePeaks::of(pcm, PcmFormat::kChannels);
     return sample;
 }

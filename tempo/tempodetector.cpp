@@ -4,7 +4,6 @@
 #include <mutex>
 #include <optional>
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -130,17 +129,4 @@ SampleTempo TempoDetector::tempoFor(const QString &path)
     if (*bpm <= kMinUsableBpm)
         return {};
     return { *bpm, BpmOrigin::Audio };
-}
-
-QString TempoDetector::describe(const SampleTempo &tempo)
-{
-    switch (tempo.origin) {
-    case BpmOrigin::FileName:
-        return QCoreApplication::translate("TempoDetector", "%1 BPM, from the file name").arg(tempo.bpm);
-    case BpmOrigin::Audio:
-        return QCoreApplication::translate("TempoDetector", "%1 BPM, estimated from the audio").arg(tempo.bpm);
-    case BpmOrigin::None:
-        break;
-    }
-    return QCoreApplication::translate("TempoDetector", "No BPM: plays at its own speed");
 }

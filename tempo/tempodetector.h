@@ -2,19 +2,8 @@
 
 #include <QString>
 
+#include "library/sampletempo.h"
 #include "tempo/tempocache.h"
-
-// Where a sample's BPM came from, for the row's tool tip.
-enum class BpmOrigin {
-    None, // no tempo known: the sample plays at its own speed and is not matched
-    FileName, // the digits in the file name; the name always wins
-    Audio, // estimated from the sound (or, for MIDI, read from its tempo event)
-};
-
-struct SampleTempo {
-    int bpm = -1;
-    BpmOrigin origin = BpmOrigin::None;
-};
 
 // The BPM of a sample file: the one in its name, else one estimated from the file's content
 // and remembered in a cache, so that a library is analysed once. Meant for a worker thread:
@@ -36,7 +25,7 @@ public:
     static int analyse(const QString &path);
 
     // One line for a tool tip, e.g. "120 BPM, from the file name".
-    static QString describe(const SampleTempo &tempo);
+    static QString describe(const SampleTempo &tempo) { return tempo.describe(); }
 
     // Writes what is new to the cache file (also done now and then, and on destruction).
     bool flush() { return m_cache.save(); }

@@ -127,8 +127,8 @@ private slots:
             QCOMPARE(tempo->maximumWidth(), 39);
             QCOMPARE(tempo->toolTip(), QStringLiteral("Tempo"));
         }
-        for (QSlider *slider : {ui.musicSlider, ui.musicSlider_2, ui.musicSlider_3, ui.musicSlider_4,
-                                ui.musicSlider_5, ui.volumeSlider}) {
+        for (QSlider *slider : std::initializer_list<QSlider *> {ui.musicSlider, ui.musicSlider_2,
+                 ui.musicSlider_3, ui.musicSlider_4, ui.musicSlider_5, ui.volumeSlider}) {
             QCOMPARE(slider->minimum(), 0);
             QCOMPARE(slider->maximum(), 99);
             QCOMPARE(slider->value(), 0);

@@ -11,6 +11,7 @@
 #include "library/sampletypes.h"
 #include "library/sampora.h"
 #include "player/player.h"
+#include "player/waveformslider.h"
 #include "support/testsupport.h"
 #include "tools/audiogen.h"
 
@@ -37,7 +38,8 @@ public:
         bool raw = false;
     };
 
-    explicit PlayerRig(const QList<Sample> &samples, int sampleType = Bass, int id = 0)
+    explicit PlayerRig(const QList<Sample> &samples, int sampleType = Bass, int id = 0,
+        Player::TempoFinder findTempo = {})
     {
         for (const Sample &sample : samples) {
             const QString file = folder() + QLatin1Char('/') + sample.name;
@@ -52,6 +54,7 @@ public:
         dir.writeFile(QStringLiteral("config.xml"),
             QByteArray("<sampora><imported_folder path=\"samples\" ") + type
                 + " hipHop=\"1\" techno=\"0\" custom=\"0\"/></sampora>\n");
+        positionSlider.setOrientation(Qt::Horizontal);
         tempoSlider.setRange(-16, 16);
         positionSlider.resize(200, 20);
         library = std::make_unique<Sampora>(HipHop);
@@ -59,7 +62,7 @@ public:
         QAbstractSlider *tempo = &tempoSlider;
         QAbstractButton *hold = &holdBox;
         Sampora *model = library.get();
-        player = std::make_unique<Player>(id, &position, &tempo, &model, &hold, sampleType);
+        player = std::make_unique<Player>(id, &position, &tempo, &model, &hold, sampleType, std::move(findTempo));
         QObject::connect(player.get(), &Player::Playing,
             [this](int pid) { events << QStringLiteral("Playing(%1)").arg(pid); });
         QObject::connect(player.get(), &Player::Stopped,
@@ -72,7 +75,7 @@ public:
 
     // Widgets and library are declared before the player, so they outlive it.
     TempProgramDir dir;
-    QSlider positionSlider { Qt::Horizontal };
+    WaveformSlider positionSlider;
     QSlider tempoSlider { Qt::Horizontal };
     QCheckBox holdBox;
     std::unique_ptr<Sampora> library;

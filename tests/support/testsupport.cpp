@@ -8,13 +8,21 @@
 #include "library/paths.h"
 
 TempProgramDir::TempProgramDir()
+    : m_cacheHome(qgetenv("XDG_CACHE_HOME"))
+    , m_hadCacheHome(qEnvironmentVariableIsSet("XDG_CACHE_HOME"))
 {
     Paths::setProgramDir(path());
+    // A test never writes into the real user's cache.
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(path() + QStringLiteral("/cache")));
 }
 
 TempProgramDir::~TempProgramDir()
 {
     Paths::setProgramDir(QString());
+    if (m_hadCacheHome)
+        qputenv("XDG_CACHE_HOME", m_cacheHome);
+    else
+        qunsetenv("XDG_CACHE_HOME");
 }
 
 QString TempProgramDir::writeFile(const QString &name, const QByteArray &content) const

@@ -4,7 +4,8 @@
 #include <QTemporaryDir>
 
 // A temporary directory that stands in for the program's directory for as long as it
-// lives: config.xml, relative sample folders and the libvlc include folder resolve here.
+// lives: config.xml, relative sample folders and the libvlc include folder resolve here, and
+// the user's cache folder (the tempo cache) lies below it.
 class TempProgramDir : public QTemporaryDir {
 public:
     TempProgramDir();
@@ -12,6 +13,10 @@ public:
 
     // Writes text to path() + "/" + name, creating folders; returns the full path.
     QString writeFile(const QString &name, const QByteArray &content) const;
+
+private:
+    QByteArray m_cacheHome; // XDG_CACHE_HOME as it was before
+    bool m_hadCacheHome = false;
 };
 
 #if defined(__SANITIZE_ADDRESS__)
