@@ -18,4 +18,11 @@ struct DecodedSample {
     std::shared_ptr<const WavePeaks> peaks; // the outline, for drawing
     SampleTempo tempo; // what the decoding thread learnt of the sample's tempo, if it asked
     qint64 frames() const { return qint64(samples.size()) / PcmFormat::kChannels; }
+
+    // A copy stretched in time (TimeStretch) plays the file at this rate: its frame k is the
+    // source's frame k x rate. The file's own decoding has rate 1 and no source.
+    double rate = 1.0;
+    std::shared_ptr<const DecodedSample> source;
+    // The file's own decoding, whatever this copy's rate.
+    const DecodedSample &original() const { return source ? *source : *this; }
 };

@@ -858,7 +858,9 @@ void Player::heardSwitch(quint64 token)
         placed = { upcoming.file, upcoming.sample, token };
         planned = Planned::None;
         appendCapped(backHistory, track);
+        movingOnByItself = true;
         advance(true);
+        movingOnByItself = false;
         return;
     }
     if (planned != Planned::None && token == plannedToken) {

@@ -81,6 +81,9 @@ public:
     void setBpm(int bpm) { currentBpm = bpm; }
     bool isPlaying() const { return playing; }
     bool repeats() const { return repeat; }
+    // True while the row reports a sample it went on to by itself, at the end of the last one
+    // (not by a press, a new file or a restart).
+    bool movesOnByItself() const { return movingOnByItself; }
     int type() const { return sampleType; }
     const TrackInfo &currentTrack() const { return track; }
     const QList<TrackInfo> &pastTracks() const { return backHistory; }
@@ -214,6 +217,7 @@ private:
     } placed;
     bool failedWhileIdle = false; // the current sample could not be decoded before play()
     int pendingPosition = -1;     // a seek asked for while the sample was still decoding
+    bool movingOnByItself = false;
     bool mouseOnSlider = false;   // the user holds the position slider: the poll leaves it alone
     // The pass heard now: it started at stream frame passFrame with the sample's frame passOffset.
     qint64 passFrame = 0;

@@ -87,9 +87,6 @@ void TempoCTRL::IsStopped(int PID)
 void TempoCTRL::IsPlaying(int PID)
 {
     qCDebug(lcTempo) << "is Paying from player " << PID;
-    // A player that reports playing again moves to the end of the list.
-    IsStopped(PID);
-
     Player *found = nullptr;
     for (int i = 0; i < kLibraryPlayers && !found; ++i)
         if (players[i] && players[i]->playerId() == PID)
@@ -97,6 +94,14 @@ void TempoCTRL::IsPlaying(int PID)
     for (int i = 0; i < kImportPlayers && !found; ++i)
         if (importPlayers[i] && importPlayers[i]->playerId() == PID)
             found = importPlayers[i];
+
+    // A row that went on to its next sample by itself keeps its place: the rates depend on the
+    // order of the rows, and rows that took turns at the end would bend the deck's tempo to and
+    // fro at every pass.
+    if (found && found->movesOnByItself() && found->bpm() > kMinUsableBpm && activeIds().contains(PID))
+        return;
+    // A player that reports playing again moves to the end of the list.
+    IsStopped(PID);
 
     // A sample without a usable BPM has nothing to match: its player never joins, so its
     // rate is never touched.

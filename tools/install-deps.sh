@@ -12,7 +12,7 @@ packages=(
   pulseaudio pulseaudio-utils
   xvfb xauth x11-apps imagemagick
   sox libsox-fmt-mp3 lame
-  libsndfile1-dev libsoxr-dev libfluidsynth-dev
+  libsndfile1-dev libsoxr-dev libfluidsynth-dev librubberband-dev
   clang-14 libclang-rt-14-dev llvm-14
   libaubio-dev
 )

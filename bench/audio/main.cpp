@@ -3,7 +3,9 @@
 // how closely rows at matched tempos stay together, where quantized moves land, how late the
 // rows report a new sample, and what the rows cost in CPU and memory.
 // Prints "key: value" lines; needs the audio server bench/run starts (PULSE_SERVER).
-// SAMPORA_BENCH_DRIFT_SECONDS shortens the three-row run (default 180 s).
+// SAMPORA_BENCH_DRIFT_SECONDS shortens the three-row run (default 180 s); SAMPORA_BENCH_ONLY=drift
+// runs only that, SAMPORA_BENCH_BPMS=a,b,c names its loops other BPMs, and SAMPORA_BENCH_TRACE=file
+// writes every click found and every rate change, in seconds of the recording.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -24,6 +26,7 @@
 #include <QProcess>
 #include <QSlider>
 #include <QTest>
+#include <QTimer>
 
 #include "clicks.h"
 #include "deck/bargrid.h"
@@ -253,7 +256,10 @@ std::vector<double> measureRowDrift(const QString &root, int seconds)
 {
     Scene scene(root, QStringLiteral("drift"));
     const std::array<int, 3> types { Melody, Beat, Bass };
-    const std::array<int, 3> bpms { 95, 180, 100 };
+    std::array<int, 3> bpms { 95, 180, 100 };
+    if (const QStringList custom = qEnvironmentVariable("SAMPORA_BENCH_BPMS").split(QLatin1Char(',')); custom.size() == 3)
+        for (int r = 0; r < 3; ++r)
+            bpms[size_t(r)] = custom[r].toInt();
     for (int r = 0; r < 3; ++r) {
         const double loopSeconds = 8 * 60.0 / bpms[size_t(r)]; // two bars
         const AudioGen::Pcm pcm = AudioGen::clickLoop(loopSeconds, 8, kRowPitch[size_t(r)], kClickLevel);
@@ -264,6 +270,18 @@ std::vector<double> measureRowDrift(const QString &root, int seconds)
     Deck deck(&library, types);
     deck.row(2).player->toggleRepeat();
 
+    std::vector<std::array<double, 3>> rateChanges; // wall ms, row, rate
+    std::array<float, 3> lastRates { 0, 0, 0 };
+    QTimer ratePoll;
+    QObject::connect(&ratePoll, &QTimer::timeout, [&] {
+        for (int r = 0; r < 3; ++r) {
+            const float rate = deck.row(r).player->playbackRate();
+            if (rate != lastRates[size_t(r)])
+                rateChanges.push_back({ Player::wallClockMs(), double(r), double(rate) });
+            lastRates[size_t(r)] = rate;
+        }
+    });
+    ratePoll.start(5);
     Recorder recorder;
     if (!recorder.start())
         return {};
@@ -289,6 +307,17 @@ std::vector<double> measureRowDrift(const QString &root, int seconds)
     for (size_t r = 0; r < 3; ++r)
         onsets[r] = Clicks::burstOnsets(recording.mono(), kRowPitch[r], kClickLevel, kMinClickSpacing);
     const qint64 from = recording.frameAt(matchedMs);
+    if (const QByteArray trace = qgetenv("SAMPORA_BENCH_TRACE"); !trace.isEmpty()) {
+        QFile out(QString::fromLocal8Bit(trace));
+        if (out.open(QIODevice::WriteOnly)) {
+            for (size_t r = 0; r < 3; ++r)
+                for (qint64 click : onsets[r])
+                    out.write(QByteArray("onset ") + QByteArray::number(qulonglong(r)) + ' ' + QByteArray::number(double(click) / Recording::kRate, 'f', 5) + '\n');
+            for (const auto &change : rateChanges)
+                out.write(QByteArray("rate ") + QByteArray::number(int(change[1])) + ' ' + QByteArray::number(double(recording.frameAt(change[0])) / Recording::kRate, 'f', 5) + ' ' + QByteArray::number(change[2], 'f', 6) + '\n');
+            out.write(QByteArray("from ") + QByteArray::number(double(from) / Recording::kRate, 'f', 5) + '\n');
+        }
+    }
     std::vector<double> distancesMs;
     for (qint64 click : onsets[0]) {
         if (click < from || click > recording.frames() - Recording::kRate)
@@ -481,6 +510,12 @@ int main(int argc, char **argv)
     if (!ok || driftSeconds <= 0)
         driftSeconds = 180;
 
+    if (qEnvironmentVariable("SAMPORA_BENCH_ONLY") == QLatin1String("drift")) {
+        const std::vector<double> drift = measureRowDrift(root, driftSeconds);
+        print("row_phase_drift_ms", percentile95(drift), 1);
+        print("row_phase_drift_ms_max", maximum(drift), 1);
+        return 0;
+    }
     std::vector<double> eventLags;
     std::vector<double> nextGaps;
     for (double seconds : { 1.0, 4.0 }) {
