@@ -67,6 +67,30 @@ void PcmStream::startAt(Sample sample, quint64 token, qint64 offset, qint64 atFr
     m_hasJump = true;
 }
 
+void PcmStream::continueIn(Sample sample, quint64 token, qint64 offset, qint64 atFrame, qint64 crossfade)
+{
+    const std::lock_guard guard(m_lock);
+    m_jump = { std::move(sample), token, std::max<qint64>(0, offset), atFrame, false, std::max<qint64>(0, crossfade), true };
+    m_hasJump = true;
+}
+
+bool PcmStream::requeue(Sample sample, quint64 token)
+{
+    const std::lock_guard guard(m_lock);
+    if (!m_queued || m_queuedToken != token)
+        return false;
+    m_queued = std::move(sample);
+    return true;
+}
+
+bool PcmStream::lastSwitch(Event *event) const
+{
+    const std::lock_guard guard(m_lock);
+    if (m_hasSwitched)
+        *event = m_lastSwitch;
+    return m_hasSwitched;
+}
+
 bool PcmStream::jumpPending() const
 {
     const std::lock_guard guard(m_lock);
@@ -89,11 +113,16 @@ void PcmStream::popEvent()
 
 void PcmStream::log(Event::Kind kind, qint64 frame, quint64 token, qint64 offset)
 {
+    const Event event { kind, frame, token, offset, m_current.get() };
+    if (kind == Event::Started || kind == Event::Looped || kind == Event::Continued) {
+        m_lastSwitch = event;
+        m_hasSwitched = true;
+    }
     const size_t head = m_eventHead.load(std::memory_order_relaxed);
     // A full ring drops the news rather than block libvlc; the GUI drains it every few ms.
     if (head - m_eventTail.load(std::memory_order_acquire) >= kEvents)
         return;
-    m_events[head % kEvents] = { kind, frame, token, offset };
+    m_events[head % kEvents] = event;
     m_eventHead.store(head + 1, std::memory_order_release);
 }
 
@@ -159,11 +188,16 @@ void PcmStream::fillFrames(qint16 *out, qint64 frames)
             m_jump.silentUntil = false;
         }
         if (m_hasJump && (m_jump.atFrame < 0 || m_jump.atFrame <= served)) {
+            if (m_jump.continues && m_current && m_jump.crossfade > 0) {
+                m_fading = std::move(m_current);
+                m_fadingPosition = m_position;
+                m_fadeLeft = m_fadeLength = m_jump.crossfade;
+            }
             m_current = std::move(m_jump.sample);
             m_currentToken = m_jump.token;
             m_position = m_current ? std::min(m_jump.offset, m_current->frames()) : 0;
             m_hasJump = false;
-            log(Event::Started, served, m_currentToken, m_position);
+            log(m_jump.continues ? Event::Continued : Event::Started, served, m_currentToken, m_position);
         }
         qint64 span = frames;
         if (m_hasJump)
@@ -197,10 +231,33 @@ void PcmStream::fillFrames(qint16 *out, qint64 frames)
             std::memcpy(out, m_current->samples.data() + m_position * PcmFormat::kChannels,
                 size_t(span) * kBytesPerFrame);
             m_position += span;
+            if (m_fadeLeft > 0)
+                fadeOut(out, span);
         }
         out += span * PcmFormat::kChannels;
         frames -= span;
         served += span;
         m_served.store(served, std::memory_order_release);
     }
+}
+
+void PcmStream::fadeOut(qint16 *out, qint64 frames)
+{
+    // The old copy goes on around its loop while its share falls from 1 to 0, the new one's
+    // rises from 0 to 1. The old copy is only let go once no longer heard: its owner keeps it.
+    const qint64 n = std::min(frames, m_fadeLeft);
+    const qint64 length = m_fading->frames();
+    for (qint64 i = 0; i < n && length > 0; ++i) {
+        const float oldShare = float(m_fadeLeft - i) / float(m_fadeLength);
+        const qint64 at = (m_fadingPosition + i) % length;
+        for (int c = 0; c < PcmFormat::kChannels; ++c) {
+            const float mixed = float(out[i * PcmFormat::kChannels + c]) * (1.0f - oldShare)
+                + float(m_fading->samples[size_t(at * PcmFormat::kChannels + c)]) * oldShare;
+            out[i * PcmFormat::kChannels + c] = qint16(std::clamp(mixed, -32768.0f, 32767.0f));
+        }
+    }
+    m_fadingPosition += n;
+    m_fadeLeft -= n;
+    if (m_fadeLeft == 0)
+        m_fading.reset();
 }

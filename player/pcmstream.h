@@ -25,11 +25,13 @@ public:
     using Sample = std::shared_ptr<const DecodedSample>;
 
     struct Event {
-        enum Kind { Opened, Started, Looped, RanDry };
+        // Continued: the same sample goes on from the same place in another copy (another rate).
+        enum Kind { Opened, Started, Looped, Continued, RanDry };
         Kind kind = Opened;
         qint64 streamFrame = 0; // frames served since the stream was opened
         quint64 token = 0;      // which sample (the caller's number for it)
         qint64 offset = 0;      // the sample frame served at streamFrame
+        const DecodedSample *sample = nullptr; // the copy served from streamFrame on
     };
 
     PcmStream();
@@ -47,7 +49,14 @@ public:
     // As jump(), but silent from the next frame read until atFrame: a row joining others waits
     // for their bar line without what it played before.
     void startAt(Sample sample, quint64 token, qint64 offset, qint64 atFrame);
+    // Like jump(), but into another copy of the sample playing then (logged as Continued), faded
+    // over from the old copy in `crossfade` frames so that the change is not heard as a click.
+    void continueIn(Sample sample, quint64 token, qint64 offset, qint64 atFrame, qint64 crossfade);
     bool jumpPending() const;
+    // Puts another copy in the place of the queued sample, if it is still queued under token.
+    bool requeue(Sample sample, quint64 token);
+    // The last switch served (Started, Looped or Continued), taken or not; false before any.
+    bool lastSwitch(Event *event) const;
 
     qint64 servedFrames() const { return m_served.load(std::memory_order_acquire); }
 
@@ -68,11 +77,14 @@ private:
         qint64 offset = 0;
         qint64 atFrame = -1;
         bool silentUntil = false;
+        qint64 crossfade = 0;
+        bool continues = false;
     };
 
     long serve(unsigned char *buffer, size_t length);
     void fillFrames(qint16 *out, qint64 frames);
     void log(Event::Kind kind, qint64 frame, quint64 token, qint64 offset);
+    void fadeOut(qint16 *out, qint64 frames);
 
     // Shared with the GUI thread, under m_lock (held for a handful of instructions).
     mutable std::mutex m_lock;
@@ -86,8 +98,15 @@ private:
     Sample m_current;
     quint64 m_currentToken = 0;
     qint64 m_position = 0;
+    // The copy left by a continueIn(), still heard under the new one while it fades out.
+    Sample m_fading;
+    qint64 m_fadingPosition = 0;
+    qint64 m_fadeLeft = 0;
+    qint64 m_fadeLength = 0;
     size_t m_headerSent = 0;
     std::atomic<qint64> m_served { 0 };
+    Event m_lastSwitch; // under m_lock
+    bool m_hasSwitched = false;
 
     // Single-producer (read side), single-consumer (GUI) ring of events.
     static constexpr size_t kEvents = 256;

@@ -21,6 +21,7 @@
 #include "player/pcmformat.h"
 #include "player/pcmstream.h"
 #include "player/sampledecoder.h"
+#include "player/timestretch.h"
 #include "player/vlcplayback.h"
 #include "player/waveformslider.h"
 
@@ -31,11 +32,20 @@ constexpr int kPollMs = 5;
 constexpr qsizetype kMaxHistory = 999;
 // Broken samples in a row after which the row stops instead of drawing yet another one.
 constexpr int kMaxFailures = 3;
-// Samples the stream may still hold: the current one, a queued one and a pending jump, and
-// the ones an unheard event still names.
-constexpr qsizetype kKeptSamples = 8;
+// Samples the stream may still hold: the current one, a queued one, a pending jump, copies of
+// them at other rates, and the ones an unheard event still names.
+constexpr qsizetype kKeptSamples = 12;
 // Time a switch needs between being placed in the stream and the stream reading that frame.
 constexpr double kSwitchMarginMs = 30.0;
+// A change of rate fades from the old copy of the sample to the new one over this many frames.
+constexpr qint64 kRateCrossfadeFrames = PcmFormat::kRate / 100;
+// A copy heard later than this after its change of rate is not moved to make up for the delay.
+constexpr double kMaxCatchUpMs = 3000.0;
+
+bool sameRate(double a, double b)
+{
+    return std::abs(a - b) < 1e-6;
+}
 
 void appendCapped(QList<TrackInfo> &history, const TrackInfo &entry)
 {
@@ -156,7 +166,8 @@ qint64 Player::nowMs() const
 
 float Player::playbackRate() const
 {
-    return vlc->rate();
+    // libvlc itself always plays at 1: the row's audio is a stretched copy of the sample.
+    return playing || currentSample ? targetRate() * float(vlc->rate()) : float(vlc->rate());
 }
 
 int Player::playbackVolume() const
@@ -269,8 +280,15 @@ void Player::playFile(QString file)
 void Player::setRate(float r)
 {
     qCDebug(lcPlayer) << "Play Rate:" << r;
-    vlc->setRate(r);
-    clock.setRate(nowMs(), double(r));
+    if (std::abs(double(r) - lastRate) < 1e-6)
+        return;
+    lastRate = double(r);
+    // The change counts from now; the stretched copy that carries it is heard a moment later,
+    // placed where the sample would be had it changed now.
+    rateChanges.append({ wallClockMs(), lastRate });
+    if (rateChanges.size() > 16)
+        rateChanges.removeFirst();
+    syncRate();
 }
 
 void Player::adjustTempo(int pos)
@@ -299,8 +317,7 @@ void Player::adjustRate(float rate)
     if (hasBpm())
         currentBpm = qint32(std::trunc(double(track.baseBpm) * double(track.rate) + 1e-3));
     qCDebug(lcPlayer) << "Play Rate Adustment :" << QString::number(track.rate, 'f', 3) << " P:" << id;
-    vlc->setRate(targetRate());
-    clock.setRate(nowMs(), double(targetRate()));
+    setRate(targetRate());
 }
 
 void Player::play()
@@ -524,6 +541,14 @@ Player::Sample Player::keptSample(quint64 token) const
     return nullptr;
 }
 
+Player::Sample Player::keptSample(const DecodedSample *sample) const
+{
+    for (auto it = keptAlive.crbegin(); it != keptAlive.crend(); ++it)
+        if (it->second.get() == sample)
+            return it->second;
+    return nullptr;
+}
+
 Player::Sample Player::keptSample(const QString &file) const
 {
     const QString wanted = QDir::toNativeSeparators(file);
@@ -676,13 +701,13 @@ void Player::restartAudio(qint64 offset)
     if (bar >= 0 && currentSample) {
         // Silence until the bar line, then the sample, placed by the clock's guess of when a
         // fresh stream is first heard.
-        clock.start(nowMs(), double(vlc->rate()));
+        clock.start(nowMs(), 1.0);
         planned = Planned::None;
-        const double streamMs = (bar - (clock.wallMsFor(0.0))) * double(vlc->rate());
+        const double streamMs = bar - clock.wallMsFor(0.0);
         stream->startAt(currentSample, currentToken, offset, msToFrames(std::max(0.0, streamMs)));
     } else {
         stream->jump(currentSample, currentToken, offset);
-        clock.start(nowMs(), double(vlc->rate()));
+        clock.start(nowMs(), 1.0);
     }
     queueUpcoming();
     vlc->play();
@@ -769,9 +794,8 @@ double Player::nextBarLineMs(double earliestMs) const
 {
     if (!playing || disabled || !hasBpm() || !passSample || passSample->frames() == 0 || !clock.running())
         return -1.0;
-    // In stream time the sample's frames pass at one per frame whatever the rate; the clock
-    // turns stream time into wall time at the rate libvlc plays at.
-    const double barMs = 4 * 60000.0 / track.baseBpm;
+    // libvlc plays the stream at 1: a bar of the sample lasts a bar at the rate of the copy heard.
+    const double barMs = 4 * 60000.0 / track.baseBpm / passSample->rate;
     const double firstFrameMs = framesToMs(passFrame - passOffset);
     const double lengthMs = framesToMs(passSample->frames());
     const double sinceStart = clock.streamMsAt(earliestMs) - firstFrameMs;
@@ -795,7 +819,7 @@ bool Player::placeOnBar(Sample sample, quint64 token, Planned kind)
     const double bar = nextBarMs();
     if (bar < 0)
         return false;
-    const double streamMs = clock.heardMs(nowMs()) + (bar - wallClockMs()) * double(vlc->rate());
+    const double streamMs = clock.heardMs(nowMs()) + (bar - wallClockMs());
     keep(sample, token);
     stream->queue(nullptr, 0);
     stream->jump(sample, token, 0, msToFrames(streamMs));
@@ -822,6 +846,7 @@ void Player::updateInterface()
     processHeardEvents(heard);
     updatePosition(heard);
     showWaveform();
+    syncRate();
 }
 
 void Player::processHeardEvents(qint64 heardFrame)
@@ -834,7 +859,8 @@ void Player::processHeardEvents(qint64 heardFrame)
             break;
         case PcmStream::Event::Started:
         case PcmStream::Event::Looped:
-            passSample = keptSample(event.token);
+        case PcmStream::Event::Continued:
+            passSample = keptSample(event.sample);
             passFrame = event.streamFrame;
             passOffset = event.offset;
             if (event.kind == PcmStream::Event::Started)
@@ -888,6 +914,94 @@ void Player::ranDry()
         return;
     }
     doNext();
+}
+
+void Player::stretch(Sample sample, double rate, std::function<void(Sample)> done)
+{
+    stretching = true;
+    decoder.start([this, sample = std::move(sample), rate, done = std::move(done)] {
+        Sample stretched = TimeStretch::stretch(sample->source ? sample->source : sample, rate);
+        QMetaObject::invokeMethod(
+            this,
+            [this, done, stretched] {
+                stretching = false;
+                done(stretched);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void Player::syncRate()
+{
+    if (stretching || !playing || disabled || !clock.running() || stream->jumpPending())
+        return;
+    const double wanted = double(targetRate());
+    PcmStream::Event served;
+    const Sample heard = stream->lastSwitch(&served) ? keptSample(served.sample) : nullptr;
+    if (heard && !sameRate(heard->rate, wanted)) {
+        stretch(heard, wanted, [this](Sample stretched) { continueAtRate(stretched); });
+        return;
+    }
+    // The sample drawn ahead is made ready at the rate it will most likely start at.
+    if (upcoming.sample && !sameRate(upcoming.sample->rate, wanted) && served.token != upcoming.token) {
+        const quint64 token = upcoming.token;
+        stretch(upcoming.sample, wanted, [this, token](Sample stretched) {
+            if (upcoming.token != token || !stretched)
+                return;
+            keep(stretched, token);
+            if (stream->requeue(stretched, token))
+                upcoming.sample = stretched;
+        });
+    }
+}
+
+void Player::continueAtRate(const Sample &stretched)
+{
+    if (!stretched || !playing || !clock.running() || stream->jumpPending()
+        || !sameRate(stretched->rate, double(targetRate())))
+        return; // the poll tries again with what is wanted now
+    PcmStream::Event served;
+    const Sample heard = stream->lastSwitch(&served) ? keptSample(served.sample) : nullptr;
+    if (!heard || &heard->original() != &stretched->original() || heard->frames() == 0)
+        return; // the stream has moved on to another sample meanwhile
+    const qint64 at = stream->servedFrames() + msToFrames(kSwitchMarginMs);
+    qint64 position = served.offset + (at - served.streamFrame);
+    if (position >= heard->frames()) {
+        if (!repeat)
+            return; // the next sample starts first; its own copy follows
+        position %= heard->frames();
+    }
+    // Where the old copy will be at that frame, in the sample's own frames, moved on by what
+    // the new rate would have gained since it was asked for (or since this sample started).
+    const double heardAt = clock.wallMsFor(framesToMs(at));
+    double since = heardAt - kMaxCatchUpMs;
+    if (served.kind != PcmStream::Event::Looped)
+        since = std::max(since, clock.wallMsFor(framesToMs(served.streamFrame)));
+    const double sourceFrame = double(position) * heard->rate + owedFrames(since, heardAt, heard->rate);
+    const qint64 length = stretched->frames();
+    qint64 offset = qint64(std::llround(sourceFrame / stretched->rate)) % length;
+    if (offset < 0)
+        offset += length;
+    keep(stretched, served.token);
+    stream->continueIn(stretched, served.token, offset, at, kRateCrossfadeFrames);
+    if (currentSample && &currentSample->original() == &stretched->original())
+        currentSample = stretched;
+    if (upcoming.sample && &upcoming.sample->original() == &stretched->original())
+        upcoming.sample = stretched;
+}
+
+double Player::owedFrames(double fromMs, double toMs, double heardRate) const
+{
+    // The sample's frames the wanted rates would have played between the two times, less
+    // those the copy heard then plays. Before the first change known, the copy was right.
+    double owed = 0;
+    for (qsizetype i = 0; i < rateChanges.size(); ++i) {
+        const double start = std::max(fromMs, rateChanges[i].first);
+        const double end = std::min(toMs, i + 1 < rateChanges.size() ? rateChanges[i + 1].first : toMs);
+        if (end > start)
+            owed += (end - start) / 1000.0 * PcmFormat::kRate * (rateChanges[i].second - heardRate);
+    }
+    return owed;
 }
 
 void Player::updatePosition(qint64 heardFrame)

@@ -164,6 +164,10 @@ private:
     void heardSwitch(quint64 token);
     void ranDry();
     Sample keptSample(quint64 token) const;
+    Sample keptSample(const DecodedSample *sample) const;
+    void syncRate();
+    void stretch(Sample sample, double rate, std::function<void(Sample)> done);
+    void continueAtRate(const Sample &stretched);
     Sample keptSample(const QString &file) const;
     void updatePosition(qint64 heardFrame);
     void syncTimer();
@@ -205,6 +209,13 @@ private:
     quint64 decodeGeneration = 0;
     Upcoming upcoming;
     Planned planned = Planned::None;
+    // libvlc plays every stream at 1; the row's rate is in the copy of the sample it serves.
+    double lastRate = 1.0;   // the rate the row was last set to
+    bool stretching = false; // a copy at another rate is being made
+    // The rates the row was set to lately, with the wall time of each change: a copy that is
+    // heard late is placed where the sample would be had each change been heard at once.
+    QList<QPair<double, double>> rateChanges;
+    double owedFrames(double fromMs, double toMs, double heardRate) const;
     quint64 plannedToken = 0;
     // Every sample the stream may still hold, with the stream's number for it: the read side
     // must never drop the last reference (it would free memory on libvlc's thread).

@@ -45,8 +45,7 @@ std::shared_ptr<const DecodedSample> TimeStretch::stretch(const std::shared_ptr<
     }
 
     RubberBandStretcher stretcher(size_t(PcmFormat::kRate), 2,
-        RubberBandStretcher::OptionProcessOffline | RubberBandStretcher::OptionEngineFiner | RubberBandStretcher::OptionWindowShort
-            | RubberBandStretcher::OptionTransientsCrisp,
+        RubberBandStretcher::OptionProcessOffline | RubberBandStretcher::OptionEngineFiner,
         timeRatio);
     stretcher.setExpectedInputDuration(size_t(inputFrames));
     stretcher.setMaxProcessSize(kBlock);

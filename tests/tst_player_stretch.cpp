@@ -50,20 +50,24 @@ private slots:
     void beatsLandWhereTheRatePutsThem_data()
     {
         QTest::addColumn<double>("rate");
-        QTest::newRow("faster") << 1.0684;
-        QTest::newRow("slower") << 0.9366;
-        QTest::newRow("much slower") << 0.84;
-        QTest::newRow("much faster") << 1.19;
-        QTest::newRow("one") << 1.0;
+        QTest::addColumn<double>("pitch");
+        QTest::newRow("faster") << 1.0684 << 3000.0;
+        QTest::newRow("slower") << 0.9366 << 3000.0;
+        QTest::newRow("much slower") << 0.84 << 3000.0;
+        QTest::newRow("much faster") << 1.19 << 3000.0;
+        QTest::newRow("a little faster, low") << 1.0122 << 1200.0;
+        QTest::newRow("a little slower, low") << 0.9861 << 1200.0;
+        QTest::newRow("one") << 1.0 << 1200.0;
     }
     void beatsLandWhereTheRatePutsThem()
     {
         QFETCH(double, rate);
+        QFETCH(double, pitch);
         // Two bars at 95 BPM, a click on every beat.
         const int clicks = 8;
         const double seconds = clicks * 60.0 / 95;
         const int level = int(32767 * 0.5);
-        const Sample source = fromPcm(AudioGen::clickLoop(seconds, clicks, 3000, 0.5));
+        const Sample source = fromPcm(AudioGen::clickLoop(seconds, clicks, pitch, 0.5));
         const Sample stretched = TimeStretch::stretch(source, rate);
         QVERIFY(stretched);
         QCOMPARE(stretched->frames(), qint64(std::llround(double(source->frames()) / rate)));
