@@ -167,7 +167,7 @@ qint64 Player::nowMs() const
 float Player::playbackRate() const
 {
     // libvlc itself always plays at 1: the row's audio is a stretched copy of the sample.
-    return playing || currentSample ? targetRate() * float(vlc->rate()) : float(vlc->rate());
+    return targetRate() * float(vlc->rate());
 }
 
 int Player::playbackVolume() const

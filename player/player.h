@@ -94,8 +94,10 @@ public:
     float heardPosition() const;
     // Why the row cannot play its current sample; empty when it can (or does not know yet).
     QString failure() const { return currentFailure; }
-    // What libvlc reports now (read back, not remembered).
+    // The rate the row's audio plays at: libvlc plays the stream at its own rate (always 1),
+    // the row's copy of the sample is stretched to the rest.
     float playbackRate() const;
+    // What libvlc reports now (read back, not remembered).
     int playbackVolume() const;
     const VlcPlayback &playback() const { return *vlc; }
 
