@@ -111,7 +111,7 @@ void TestPlayerControl::previousAndNextWalkTheHistory()
     player.previous();
     QCOMPARE(player.currentTrack().file, s3);
     QCOMPARE(player.bpm(), Sampora::bpmFromFileName(s3));
-    QTRY_COMPARE_WITH_TIMEOUT(player.playback().state(), VlcPlayback::Playing, 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(player.playback().state(), VlcPlayback::Playing, 15000);
     QTRY_COMPARE_WITH_TIMEOUT(player.heardFile(), s3, 2000);
 }
 
@@ -260,7 +260,7 @@ void TestPlayerControl::playRates()
         qPrintable(QString::number(player.currentTrack().rate)));
     QVERIFY2(
         qAbs(player.playbackRate() - libvlcRate) < 1e-4f, qPrintable(QString::number(player.playbackRate())));
-    QTRY_COMPARE_WITH_TIMEOUT(player.playback().state(), VlcPlayback::Playing, 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(player.playback().state(), VlcPlayback::Playing, 15000);
     QVERIFY(qAbs(player.playbackRate() - libvlcRate) < 1e-4f);
 }
 

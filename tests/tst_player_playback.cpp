@@ -54,7 +54,7 @@ void TestPlayerPlayback::eachFormatPlaysToItsEnd()
     PlayerRig rig({ { name, 0.5 } });
     Player &player = *rig.player;
     player.play();
-    QTRY_COMPARE_WITH_TIMEOUT(player.playback().state(), VlcPlayback::Playing, 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(player.playback().state(), VlcPlayback::Playing, 15000);
     QTRY_VERIFY_WITH_TIMEOUT(!player.heardFile().isEmpty(), 2000);
     // Played through, not taken for a broken file: the row moves on without a failure tip.
     QTRY_VERIFY_WITH_TIMEOUT(player.pastTracks().size() >= 1, 5000);
@@ -89,7 +89,7 @@ void TestPlayerPlayback::repeatLoopsUntilSwitchedOff()
     QCOMPARE(player.currentTrack().file, looped);
     QVERIFY(player.pastTracks().isEmpty());
     QVERIFY(player.isPlaying());
-    QTRY_COMPARE_WITH_TIMEOUT(player.playback().state(), VlcPlayback::Playing, 1000);
+    QTRY_COMPARE_WITH_TIMEOUT(player.playback().state(), VlcPlayback::Playing, 15000);
     // The passes go round quietly: no new announcements, the matched rate and tempo stay.
     QVERIFY2(rig.events.isEmpty(), qPrintable(rig.events.join(u' ')));
     QVERIFY(qAbs(player.playbackRate() - 1.1f) < 1e-4f);
@@ -115,7 +115,7 @@ void TestPlayerPlayback::repeatNextReplaysTheSample()
     QVERIFY(player.pastTracks().isEmpty());
     QVERIFY(player.forwardTracks().isEmpty());
     QCOMPARE(rig.events, QStringList({ QStringLiteral("NewBPM"), QStringLiteral("Playing(0)") }));
-    QTRY_COMPARE_WITH_TIMEOUT(player.playback().state(), VlcPlayback::Playing, 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(player.playback().state(), VlcPlayback::Playing, 15000);
 }
 
 void TestPlayerPlayback::brokenSamplesStopTheRowWithAReason_data()
@@ -176,7 +176,7 @@ void TestPlayerPlayback::brokenSampleIsSkippedForAGoodOne()
     const QString noise = rig.dir.writeFile(QStringLiteral("elsewhere/noise.wav"), QByteArray(3000, '\x33'));
     player.playFile(noise);
     QTRY_VERIFY_WITH_TIMEOUT(player.currentTrack().file.endsWith(QStringLiteral("good_90.wav")), 3000);
-    QTRY_COMPARE_WITH_TIMEOUT(player.playback().state(), VlcPlayback::Playing, 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(player.playback().state(), VlcPlayback::Playing, 15000);
     QVERIFY(player.isPlaying());
     QCOMPARE(player.bpm(), 90);
     // The broken sample is not filed in the history: previous() would only lead back into it.
@@ -188,7 +188,7 @@ void TestPlayerPlayback::releaseOnThePositionSliderSeeks()
     PlayerRig rig({ { QStringLiteral("long.wav"), 8 } });
     Player &player = *rig.player;
     player.play();
-    QTRY_COMPARE_WITH_TIMEOUT(player.playback().state(), VlcPlayback::Playing, 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(player.playback().state(), VlcPlayback::Playing, 15000);
 
     QSlider &slider = rig.positionSlider;
     const int x = slider.width() * 3 / 10;
@@ -232,7 +232,7 @@ void TestPlayerPlayback::stopRewinds()
     QVERIFY(!player.isPlaying());
 
     player.play();
-    QTRY_COMPARE_WITH_TIMEOUT(player.playback().state(), VlcPlayback::Playing, 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(player.playback().state(), VlcPlayback::Playing, 15000);
     QVERIFY(player.heardPosition() < 0.1f);
 }
 

@@ -279,7 +279,7 @@ private slots:
         rig.all[n - 1]->setBpm(bpms[n - 1]);
         rig.all[n - 1]->playFile(file);
         QCOMPARE(rig.ctrl->activeIds(), ids);
-        QTRY_VERIFY(std::all_of(rig.all.begin(), rig.all.begin() + n, isPlaying));
+        QTRY_VERIFY_WITH_TIMEOUT(std::all_of(rig.all.begin(), rig.all.begin() + n, isPlaying), 15000);
 
         for (qsizetype k = 0; k < n; ++k)
             EXPECT_RATE(rig.all[k], rates[k]);
