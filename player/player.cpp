@@ -634,7 +634,7 @@ void Player::showWaveform()
         return;
     }
     // Bar lines every 4 beats of the sample's own BPM, from its first frame.
-    const double bar = hasBpm() ? 4 * 60.0 * PcmFormat::kRate / track.baseBpm / double(shown->frames()) : 0.0;
+    const double bar = hasBpm() ? 4 * 60.0 * PcmFormat::kRate / track.baseBpm / double(shown->original().frames()) : 0.0;
     slider->setWaveform(shown->peaks, bar);
 }
 

@@ -82,6 +82,9 @@ std::shared_ptr<const DecodedSample> TimeStretch::stretch(const std::shared_ptr<
     result->file = source->file;
     result->rate = rate;
     result->source = source;
+    // The same sound over a longer or shorter time: the outline and tempo found still hold.
+    result->peaks = source->peaks;
+    result->tempo = source->tempo;
     const qint64 length = stretchedFrames(frames, rate);
     const qint64 start = qint64(std::llround(double(wrap) * timeRatio));
     result->samples.resize(size_t(2 * length));
