@@ -1,0 +1,35 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+
+#include <QCoreApplication>
+#include <QMetaType>
+#include <QString>
+
+#include "render/renderjob.h"
+
+// How a render ended, with the sentence the user reads.
+struct RenderResult {
+    enum Status { Written, Cancelled, Failed };
+    Status status = Failed;
+    QString message;
+};
+Q_DECLARE_METATYPE(RenderResult)
+
+// Renders a RenderJob offline: decodes each row's sample, loops and stretches it on the
+// grid (LoopStretcher), mixes the rows at the job's gain, converts to the job's rate and
+// writes the file (RenderedFile). Blocks; MixRenderWorker runs it on a thread of its own.
+class MixRenderer {
+    Q_DECLARE_TR_FUNCTIONS(MixRenderer)
+
+public:
+    using Progress = std::function<void(int percent)>;
+
+    // `cancel` is read between blocks of audio; once it is set the render stops, leaving no file.
+    static RenderResult render(const RenderJob &job, const std::atomic_bool &cancel, const Progress &progress = {});
+
+    // How long one pass of a row's sample lasts at its rate, in seconds; 0 when the file
+    // cannot be read. Reads the file's header only.
+    static double passSeconds(const RenderRow &row);
+};

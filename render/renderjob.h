@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QVector>
+
+// One deck row as a render hears it: its current sample, looped, at the rate it plays at
+// (the tempo changes, the pitch stays).
+struct RenderRow {
+    QString file;
+    double rate = 1.0;
+};
+
+enum class RenderFormat { Wav16, Wav24, Flac };
+
+// What to render: the rows mixed at one gain, from the grid's first bar line for a whole
+// number of bars, into one audio file.
+struct RenderJob {
+    QVector<RenderRow> rows;
+    double gain = 1.0; // the deck volume as a factor; 0 when muted
+    int bars = 4;
+    double gridBpm = 120.0; // the tempo the bars are counted at
+    RenderFormat format = RenderFormat::Wav16;
+    int sampleRate = 44100;
+    QString target;
+
+    double seconds() const { return bars * 4 * 60.0 / gridBpm; }
+    qint64 framesAt(int rate) const { return qRound64(seconds() * rate); }
+
+    // The fewest whole bars of a grid at gridBpm that last at least `seconds`, at least one.
+    static int barsCovering(double seconds, double gridBpm);
+};
