@@ -133,6 +133,8 @@ void RenderMixTest::clicksStayOnTheGrid_data()
     QTest::newRow("95 BPM sped up, 64 bars") << QVector<ClickRow> {slow} << 64 << 44100;
     QTest::newRow("180 BPM sped up, 64 bars") << QVector<ClickRow> {fast} << 64 << 44100;
     QTest::newRow("95 BPM slowed down") << QVector<ClickRow> {{95, 4, 90.0 / 95, 500}} << 16 << 44100;
+    // Over a minute a pass is stretched as it plays instead of being repeated.
+    QTest::newRow("song-long sample") << QVector<ClickRow> {{100, 110, 1.05, 500}} << 32 << 44100;
     QTest::newRow("three rows mixed") << QVector<ClickRow> {slow, fast, even} << 16 << 44100;
     QTest::newRow("three rows mixed at 48 kHz") << QVector<ClickRow> {slow, fast, even} << 16 << 48000;
 }
