@@ -499,6 +499,21 @@ Copyright (C) die Sampora-Entwickler.</translation>
     </message>
 </context>
 <context>
+    <name>TempoDetector</name>
+    <message>
+        <source>%1 BPM, from the file name</source>
+        <translation>%1 BPM, aus dem Dateinamen</translation>
+    </message>
+    <message>
+        <source>%1 BPM, estimated from the audio</source>
+        <translation>%1 BPM, aus dem Klang geschätzt</translation>
+    </message>
+    <message>
+        <source>No BPM: plays at its own speed</source>
+        <translation>Kein BPM: spielt in seinem eigenen Tempo</translation>
+    </message>
+</context>
+<context>
     <name>UpdateCheck</name>
     <message>
         <source>Update Available</source>
