@@ -63,6 +63,7 @@ private slots:
     void tempoOfTheDrawnSample_data();
     void tempoOfTheDrawnSample();
     void sampleStartedBeforeItsTempoIsKnown();
+    void sampleThatFollowsByItselfHasItsTempo();
 };
 
 void TestPlayerTempo::tempoOfTheDrawnSample_data()
@@ -154,6 +155,26 @@ void TestPlayerTempo::sampleStartedBeforeItsTempoIsKnown()
     QVERIFY(qAbs(player.playbackRate() - 0.96f) < 1e-4f);
     QTRY_COMPARE_WITH_TIMEOUT(player.heardFile(), other, 3000);
     QCOMPARE(player.bpm(), 96);
+    QCOMPARE(finder.guiThreadCalls(), 0);
+}
+
+// The commonest road: a loop ends and the stream goes on into the one drawn and decoded ahead.
+void TestPlayerTempo::sampleThatFollowsByItselfHasItsTempo()
+{
+    FakeTempoFinder finder(kHeard96);
+    PlayerRig rig({ { QStringLiteral("one.wav"), 1.5 }, { QStringLiteral("two.wav"), 1.5 } }, Bass, 0,
+        finder.function());
+    Player &player = *rig.player;
+    QTRY_COMPARE_WITH_TIMEOUT(player.bpm(), 96, 3000);
+    rig.tempoSlider.setValue(3);
+    player.play();
+    rig.events.clear();
+    QTRY_VERIFY_WITH_TIMEOUT(player.pastTracks().size() >= 2, 8000);
+    QCOMPARE(player.pastTracks().last().baseBpm, 96);
+    QCOMPARE(player.currentTrack().baseBpm, 96);
+    QCOMPARE(player.bpm(), 96);
+    QVERIFY(rig.events.count(QStringLiteral("NewBPM")) >= 2); // one for every sample that followed
+    QVERIFY(qAbs(player.playbackRate() - 1.03f) < 1e-4f);
     QCOMPARE(finder.guiThreadCalls(), 0);
 }
 
