@@ -40,7 +40,7 @@ constexpr double kSwitchMarginMs = 30.0;
 // A change of rate fades from the old copy of the sample to the new one over this many frames.
 constexpr qint64 kRateCrossfadeFrames = PcmFormat::kRate / 100;
 // A copy heard later than this after its change of rate is not moved to make up for the delay.
-constexpr double kMaxCatchUpMs = 3000.0;
+constexpr double kMaxCatchUpMs = 10000.0;
 
 bool sameRate(double a, double b)
 {
@@ -939,17 +939,21 @@ void Player::syncRate()
     PcmStream::Event served;
     const Sample heard = stream->lastSwitch(&served) ? keptSample(served.sample) : nullptr;
     if (heard && !sameRate(heard->rate, wanted)) {
+        qCDebug(lcPlayer) << "row" << id << "stretches" << heard->file << "to" << wanted;
         stretch(heard, wanted, [this](Sample stretched) { continueAtRate(stretched); });
         return;
     }
     // The sample drawn ahead is made ready at the rate it will most likely start at.
     if (upcoming.sample && !sameRate(upcoming.sample->rate, wanted) && served.token != upcoming.token) {
         const quint64 token = upcoming.token;
+        qCDebug(lcPlayer) << "row" << id << "stretches the next sample" << upcoming.file << "to" << wanted;
         stretch(upcoming.sample, wanted, [this, token](Sample stretched) {
             if (upcoming.token != token || !stretched)
                 return;
             keep(stretched, token);
-            if (stream->requeue(stretched, token))
+            const bool requeued = stream->requeue(stretched, token);
+            qCDebug(lcPlayer) << "row" << id << "next sample at rate" << stretched->rate << (requeued ? "queued" : "too late");
+            if (requeued)
                 upcoming.sample = stretched;
         });
     }
@@ -982,11 +986,15 @@ void Player::continueAtRate(const Sample &stretched)
     qint64 offset = qint64(std::llround(sourceFrame / stretched->rate)) % length;
     if (offset < 0)
         offset += length;
+    qCDebug(lcPlayer) << "row" << id << "goes on at rate" << stretched->rate << "from" << heard->rate << "at frame"
+                      << at << "sample frame" << offset << "owed" << owedFrames(since, heardAt, heard->rate);
     keep(stretched, served.token);
     stream->continueIn(stretched, served.token, offset, at, kRateCrossfadeFrames);
-    if (currentSample && &currentSample->original() == &stretched->original())
+    // The copy takes the place of the one it continues; a sample drawn again (the same file,
+    // another token) is a queue entry of its own and keeps its copy.
+    if (served.token == currentToken)
         currentSample = stretched;
-    if (upcoming.sample && &upcoming.sample->original() == &stretched->original())
+    if (served.token == upcoming.token)
         upcoming.sample = stretched;
 }
 
