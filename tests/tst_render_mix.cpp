@@ -132,6 +132,8 @@ void RenderMixTest::clicksStayOnTheGrid_data()
     // Long enough for a drift of a fraction of a frame per pass to add up past 2 ms.
     QTest::newRow("95 BPM sped up, 64 bars") << QVector<ClickRow> {slow} << 64 << 44100;
     QTest::newRow("180 BPM sped up, 64 bars") << QVector<ClickRow> {fast} << 64 << 44100;
+    // Half a frame short or long in every pass, which rounding each pass would add up to 3 ms.
+    QTest::newRow("one-beat loop, 256 passes") << QVector<ClickRow> {{96, 1, 100.0 / 96, 500}} << 64 << 44100;
     QTest::newRow("95 BPM slowed down") << QVector<ClickRow> {{95, 4, 90.0 / 95, 500}} << 16 << 44100;
     // Over a minute a pass is stretched as it plays instead of being repeated.
     QTest::newRow("song-long sample") << QVector<ClickRow> {{100, 110, 1.05, 500}} << 32 << 44100;
