@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
@@ -15,6 +16,7 @@
 #include "app/programinfo.h"
 #include "app/textedit.h"
 #include "deck/qtplayerctl.h"
+#include "dialogs/exportaudio.h"
 #include "dialogs/importfolder.h"
 #include "dialogs/librarymgr.h"
 #include "library/logcategories.h"
@@ -24,6 +26,7 @@
 #include "online/onlineservices.h"
 #include "online/updatecheck.h"
 #include "player/player.h"
+#include "render/mixrenderer.h"
 #include "tempo/tempoctrl.h"
 
 MainWindow::MainWindow(bool checkForUpdatesAtStart)
@@ -126,6 +129,9 @@ void MainWindow::createActions()
     openMixAct->setShortcuts(QKeySequence::Open);
     openMixAct->setStatusTip(tr("Play a saved mix again"));
 
+    exportAudioAct = createAction(tr("Export Mix as &Audio..."), &MainWindow::exportAudio);
+    updateExportAction();
+
     exitAct = new QAction(tr("E&xit"), this);
     exitAct->setShortcuts(QKeySequence::Quit);
     exitAct->setStatusTip(tr("Exit the application"));
@@ -199,6 +205,10 @@ void MainWindow::createMenus()
     fileMenu->addAction(importAct);
     fileMenu->addAction(openMixAct);
     fileMenu->addAction(saveAct);
+    fileMenu->addAction(exportAudioAct);
+    // The menu shows why the export is off when no row plays.
+    fileMenu->setToolTipsVisible(true);
+    connect(fileMenu, &QMenu::aboutToShow, this, &MainWindow::updateExportAction);
     fileMenu->addSeparator();
     fileMenu->addAction(exitAct);
 
@@ -278,6 +288,35 @@ void MainWindow::openChosenMix(const QString &path)
     report->setAttribute(Qt::WA_DeleteOnClose);
     report->setModal(false);
     report->show();
+}
+
+void MainWindow::updateExportAction()
+{
+    const bool anyRowPlays = !deck->mixToRender().rows.isEmpty();
+    exportAudioAct->setEnabled(anyRowPlays);
+    const QString why = anyRowPlays ? tr("Render the rows playing now to one audio file")
+                                    : tr("Start a row playing to export the mix as audio");
+    exportAudioAct->setStatusTip(why);
+    exportAudioAct->setToolTip(why);
+}
+
+void MainWindow::exportAudio()
+{
+    const RenderJob mix = deck->mixToRender();
+    if (mix.rows.isEmpty()) {
+        updateExportAction();
+        return;
+    }
+    // The default length reads each row's file header: quick, but not free on a slow disk.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const int bars = MixRenderer::defaultBars(mix);
+    QApplication::restoreOverrideCursor();
+    auto *dialog = new ExportAudioDialog(mix, bars, this);
+    dialog->setObjectName(QStringLiteral("exportAudioDialog"));
+    connect(dialog, &ExportAudioDialog::exported, this, [this](const QString &path) {
+        statusBar()->showMessage(tr("Exported %1").arg(QDir::toNativeSeparators(path)), 10000);
+    });
+    showDisposable(dialog);
 }
 
 void MainWindow::about()

@@ -60,6 +60,8 @@ public slots:
 private slots:
     void openMix();
     void openChosenMix(const QString &path);
+    void exportAudio();
+    void updateExportAction();
 
 private:
     void createActions();
@@ -100,6 +102,7 @@ private:
     QAction *feedbackAct = nullptr;
     QAction *helpAct = nullptr;
     QAction *openMixAct = nullptr;
+    QAction *exportAudioAct = nullptr;
 
     int windowHeight = 340;
     int windowWidth = 480;

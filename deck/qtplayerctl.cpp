@@ -287,6 +287,29 @@ void QTplayerCtl::save()
     openSaveDialog(tracks);
 }
 
+RenderJob QTplayerCtl::mixToRender() const
+{
+    RenderJob mix;
+    mix.gain = volumeSlider->value() / 100.0; // the players' libvlc volume, 100 for unity
+    double gridBpm = -1.0;
+    for (const Player *player : allPlayers()) {
+        if (!player->isPlaying() || player->currentTrack().file.isEmpty())
+            continue;
+        TrackInfo info;
+        try {
+            info = player->trackInfo();
+        } catch (int) {
+            continue; // a hidden row
+        }
+        mix.rows.append({info.file, double(info.rate)});
+        if (gridBpm < 0 && info.baseBpm > kMinUsableBpm)
+            gridBpm = info.baseBpm * double(info.rate);
+    }
+    if (gridBpm > 0)
+        mix.gridBpm = gridBpm;
+    return mix;
+}
+
 void QTplayerCtl::openSaveDialog(const QVector<TrackInfo> &tracks)
 {
     auto *dialog = new SaveFiles(tracks, this);

@@ -10,6 +10,7 @@
 #include "dialogs/mixreader.h"
 #include "library/sampletypes.h"
 #include "player/trackinfo.h"
+#include "render/renderjob.h"
 #include "ui_progressbars.h"
 
 class BarGrid;
@@ -36,6 +37,11 @@ public:
     // BPM matching is switched off, so that the saved rates stay. Returns what was read, with
     // what had to be left out; the deck is untouched when no copy could be loaded.
     MixReader::OpenedMix openMix(const QString &path);
+
+    // What File > "Export Mix as Audio..." renders: the rows playing now with their samples
+    // and rates, the deck volume (0 when muted) and the grid of the first row with a BPM
+    // (120 BPM when no row has one). No rows when nothing plays.
+    RenderJob mixToRender() const;
 
     Sampora *library = nullptr;
     // Ids 0 to 2 (rows 1 to 3), then ids 3 and 4 (added tracks 1 and 2): one sequence by id.

@@ -140,3 +140,11 @@ double MixRenderer::passSeconds(const RenderRow &row)
         return 0.0;
     return double(decoder.totalFrames()) / PcmFormat::kRate / row.rate;
 }
+
+int MixRenderer::defaultBars(const RenderJob &mix)
+{
+    double longest = 0.0;
+    for (const RenderRow &row : mix.rows)
+        longest = std::max(longest, passSeconds(row));
+    return RenderJob::barsCovering(longest, mix.gridBpm);
+}

@@ -32,4 +32,7 @@ public:
     // How long one pass of a row's sample lasts at its rate, in seconds; 0 when the file
     // cannot be read. Reads the file's header only.
     static double passSeconds(const RenderRow &row);
+    // The length a render of `mix` is offered with: one whole pass of its longest row,
+    // rounded up to whole bars of the grid.
+    static int defaultBars(const RenderJob &mix);
 };

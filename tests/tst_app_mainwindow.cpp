@@ -4,6 +4,7 @@
 #include <QActionGroup>
 #include <QComboBox>
 #include <QDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -14,6 +15,7 @@
 #include "app/mainwindow.h"
 #include "app/textedit.h"
 #include "deck/qtplayerctl.h"
+#include "dialogs/exportaudio.h"
 #include "dialogs/importfolder.h"
 #include "dialogs/librarymgr.h"
 #include "dialogs/savefiles.h"
@@ -70,6 +72,7 @@ private slots:
     void closedWindowsAreFreed();
     void exitEndsTheProgramWithOtherWindowsOpen();
     void openMixReportsWhatItLeftOut();
+    void exportAudioRendersThePlayingRows();
 
 private:
     QAction *entry(const QString &path) const;
@@ -156,7 +159,8 @@ void TestAppMainWindow::frame()
              QStringLiteral("import() save() about() hipHop() techno() custom() toggleBPM() toggleQuantize() "
                             "player1Melody() player1Beat() player1Bass() player2Melody() player2Beat() player2Bass() "
                             "player3Melody() player3Beat() player3Bass() editLibrary() checkForUpdates() getFeedback() "
-                            "displayHelp() addWindowSize() deleteWindowSize() openMix() openChosenMix(QString)"));
+                            "displayHelp() addWindowSize() deleteWindowSize() openMix() openChosenMix(QString) "
+                            "exportAudio() updateExportAction()"));
     QCOMPARE(meta->method(meta->indexOfSlot("addWindowSize()")).access(), QMetaMethod::Public);
     QCOMPARE(meta->method(meta->indexOfSlot("displayHelp()")).access(), QMetaMethod::Private);
 }
@@ -192,6 +196,7 @@ void TestAppMainWindow::menuTree()
         QStringLiteral("&File > &Import Samples..."),
         QStringLiteral("&File > &Open Mix..."),
         QStringLiteral("&File > &Save"),
+        QStringLiteral("&File > Export Mix as &Audio..."),
         QStringLiteral("&File > -"),
         QStringLiteral("&File > E&xit"),
         QStringLiteral("&Edit"),
@@ -240,6 +245,9 @@ void TestAppMainWindow::actions_data()
     QTest::newRow("import") << "&File > &Import Samples..." << QKeySequence(QKeySequence::Italic) << "Open a folder containing samples" << false << false;
     QTest::newRow("open mix") << "&File > &Open Mix..." << QKeySequence(QKeySequence::Open) << "Play a saved mix again" << false << false;
     QTest::newRow("save") << "&File > &Save" << QKeySequence(QKeySequence::Save) << "Save the document to disk" << false << false;
+    // Nothing plays yet: the entry says what it needs.
+    QTest::newRow("export audio") << "&File > Export Mix as &Audio..." << QKeySequence()
+                                  << "Start a row playing to export the mix as audio" << false << false;
     QTest::newRow("exit") << "&File > E&xit" << QKeySequence(QKeySequence::Quit) << "Exit the application" << false << false;
     QTest::newRow("about") << "&Help > &About" << QKeySequence() << "Show the application's About box" << false << false;
     QTest::newRow("hip hop") << "&Playlist > Genre > &Hip Hop" << QKeySequence(QStringLiteral("Ctrl+H")) << "" << true << true;
@@ -550,6 +558,39 @@ void TestAppMainWindow::openMixReportsWhatItLeftOut()
     QVERIFY(report);
     QVERIFY(!report->isModal());
     QVERIFY2(report->text().contains(QLatin1String("Set_2.wav")), qPrintable(report->text()));
+}
+
+void TestAppMainWindow::exportAudioRendersThePlayingRows()
+{
+    QAction *exportAudio = entry(QStringLiteral("&File > Export Mix as &Audio..."));
+    QVERIFY(!exportAudio->isEnabled());
+    QVERIFY(!exportAudio->toolTip().isEmpty());
+
+    QTplayerCtl *deck = window->deckController();
+    deck->playPause();
+    QTRY_VERIFY_WITH_TIMEOUT(deck->players[0]->isPlaying(), 10000);
+    emit entry(QStringLiteral("&File"))->menu()->aboutToShow();
+    QVERIFY(exportAudio->isEnabled());
+    exportAudio->trigger();
+
+    auto *dialog = window->findChild<ExportAudioDialog *>(QStringLiteral("exportAudioDialog"));
+    QVERIFY(dialog);
+    QVERIFY(dialog->isVisible());
+    QVERIFY(!dialog->isModal());
+    // Half-second loops at 90 BPM: one bar covers the longest.
+    QCOMPARE(dialog->job().bars, 1);
+    QCOMPARE(dialog->job().gridBpm, 90.0);
+    QVERIFY(dialog->job().rows.size() >= 1);
+
+    const QString target = dir->filePath(QStringLiteral("export/mix"));
+    QVERIFY(QDir().mkpath(QFileInfo(target).path()));
+    dialog->findChild<QLineEdit *>(QStringLiteral("exportFile"))->setText(target);
+    QPointer<ExportAudioDialog> watched(dialog);
+    QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("exportButton")), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(watched.isNull() || !watched->isVisible(), 20000);
+    // The extension follows the format; the file is one bar of 90 BPM long.
+    QCOMPARE(QFileInfo(target + QStringLiteral(".wav")).size(), 44 + 4 * qint64(117600));
+    QVERIFY(window->statusBar()->currentMessage().contains(QLatin1String("mix.wav")));
 }
 
 QTEST_MAIN(TestAppMainWindow)

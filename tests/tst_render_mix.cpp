@@ -320,11 +320,12 @@ void RenderMixTest::failureLeavesNothing()
 void RenderMixTest::defaultLengthCoversTheLongestPass()
 {
     // 4 beats of 95 BPM sped up to 100 BPM last exactly one bar of the grid; slowed down a
-    // little they need a second bar.
+    // little they need a second bar. A row that cannot be read counts for nothing.
     const QString loop = writeClickLoop({95, 4, 1.0, 500});
-    QCOMPARE(RenderJob::barsCovering(MixRenderer::passSeconds({loop, 100.0 / 95}), kGridBpm), 1);
-    QCOMPARE(RenderJob::barsCovering(MixRenderer::passSeconds({loop, 0.99}), kGridBpm), 2);
-    QCOMPARE(MixRenderer::passSeconds({samples.filePath(QStringLiteral("gone.wav")), 1.0}), 0.0);
+    const QString gone = samples.filePath(QStringLiteral("gone.wav"));
+    QCOMPARE(MixRenderer::defaultBars(jobFor({{loop, 100.0 / 95}, {gone, 1.0}}, 1, QString())), 1);
+    QCOMPARE(MixRenderer::defaultBars(jobFor({{loop, 100.0 / 95}, {loop, 0.99}}, 1, QString())), 2);
+    QCOMPARE(MixRenderer::defaultBars(jobFor({{gone, 1.0}}, 1, QString())), 1);
 }
 
 } // namespace
