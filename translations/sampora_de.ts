@@ -40,6 +40,85 @@
     </message>
 </context>
 <context>
+    <name>ExportAudioDialog</name>
+    <message>
+        <source>Choose...</source>
+        <translation>Auswählen...</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Exportieren</translation>
+    </message>
+    <message>
+        <source>Export Mix as Audio</source>
+        <translation>Mix als Audio exportieren</translation>
+    </message>
+    <message>
+        <source>Sampora mix</source>
+        <translation>Sampora-Mix</translation>
+    </message>
+    <message>
+        <source>WAV 16-bit</source>
+        <translation>WAV 16 Bit</translation>
+    </message>
+    <message>
+        <source>WAV 24-bit</source>
+        <translation>WAV 24 Bit</translation>
+    </message>
+    <message>
+        <source>FLAC</source>
+        <translation>FLAC</translation>
+    </message>
+    <message>
+        <source>44.1 kHz</source>
+        <translation>44,1 kHz</translation>
+    </message>
+    <message>
+        <source>48 kHz</source>
+        <translation>48 kHz</translation>
+    </message>
+    <message>
+        <source>File:</source>
+        <translation>Datei:</translation>
+    </message>
+    <message>
+        <source>Length in bars:</source>
+        <translation>Länge in Takten:</translation>
+    </message>
+    <message>
+        <source>Format:</source>
+        <translation>Format:</translation>
+    </message>
+    <message>
+        <source>Sample rate:</source>
+        <translation>Abtastrate:</translation>
+    </message>
+    <message>
+        <source>Audio files (*.wav *.flac)</source>
+        <translation>Audiodateien (*.wav *.flac)</translation>
+    </message>
+    <message>
+        <source>%1:%2 at %3 BPM</source>
+        <translation>%1:%2 bei %3 BPM</translation>
+    </message>
+    <message>
+        <source>Choose a file to export to.</source>
+        <translation>Wählen Sie die Datei, in die exportiert werden soll.</translation>
+    </message>
+    <message>
+        <source>The folder %1 does not exist.</source>
+        <translation>Der Ordner %1 existiert nicht.</translation>
+    </message>
+    <message>
+        <source>%1 is a folder: add a file name.</source>
+        <translation>%1 ist ein Ordner: Geben Sie einen Dateinamen an.</translation>
+    </message>
+    <message>
+        <source>%1 exists already. Press Export again to replace it.</source>
+        <translation>%1 existiert bereits. Klicken Sie noch einmal auf Exportieren, um die Datei zu ersetzen.</translation>
+    </message>
+</context>
+<context>
     <name>Feedback</name>
     <message>
         <source>Email Address(Optional):</source>
@@ -365,6 +444,41 @@ Copyright (C) die Sampora-Entwickler.</translation>
         <source>Provide Feedback (service not configured)</source>
         <translation>Rückmeldung geben (Dienst nicht eingerichtet)</translation>
     </message>
+    <message>
+        <source>Export Mix as &amp;Audio...</source>
+        <translation>Mix als &amp;Audio exportieren...</translation>
+    </message>
+    <message>
+        <source>Render the rows playing now to one audio file</source>
+        <translation>Die jetzt spielenden Reihen in eine Audiodatei rendern</translation>
+    </message>
+    <message>
+        <source>Start a row playing to export the mix as audio</source>
+        <translation>Starten Sie eine Reihe, um den Mix als Audio zu exportieren</translation>
+    </message>
+    <message>
+        <source>Exported %1</source>
+        <translation>%1 exportiert</translation>
+    </message>
+</context>
+<context>
+    <name>MixRenderer</name>
+    <message>
+        <source>Export cancelled: no file was written.</source>
+        <translation>Export abgebrochen: Es wurde keine Datei geschrieben.</translation>
+    </message>
+    <message>
+        <source>Cannot export the mix: %1: %2</source>
+        <translation>Der Mix kann nicht exportiert werden: %1: %2</translation>
+    </message>
+    <message>
+        <source>Cannot convert the mix to %1 Hz.</source>
+        <translation>Der Mix kann nicht in %1 Hz umgewandelt werden.</translation>
+    </message>
+    <message>
+        <source>Exported %1.</source>
+        <translation>%1 exportiert.</translation>
+    </message>
 </context>
 <context>
     <name>Player</name>
@@ -429,6 +543,21 @@ Copyright (C) die Sampora-Entwickler.</translation>
     <message>
         <source>Files (*.mp3 *.wav *.aif *.mid)</source>
         <translation>Dateien (*.mp3 *.wav *.aif *.mid)</translation>
+    </message>
+</context>
+<context>
+    <name>RenderedFile</name>
+    <message>
+        <source>The folder %1 does not exist.</source>
+        <translation>Der Ordner %1 existiert nicht.</translation>
+    </message>
+    <message>
+        <source>Cannot write to the folder %1: %2</source>
+        <translation>In den Ordner %1 kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation>%1 kann nicht geschrieben werden: %2</translation>
     </message>
 </context>
 <context>
