@@ -14,13 +14,12 @@ constexpr double kStartupMs = 45.0;
 
 } // namespace
 
-void HeardClock::start(qint64 nowMs, double rate)
+void HeardClock::start(qint64 nowMs)
 {
     m_running = true;
     m_paused = false;
     m_anchored = false;
     m_lastVlcTime = -1;
-    m_rate = playedRate(rate);
     anchorAt(nowMs + kStartupMs, 0.0);
 }
 
@@ -63,28 +62,9 @@ void HeardClock::observe(qint64 nowMs, qint64 vlcTimeMs)
     if (first && vlcTimeMs > heardMs(nowMs) + 1000)
         return;
     // A new play time is fresh at the moment it changes; keep the clock monotonic.
-    const double heard = std::max(double(vlcTimeMs) - kOutputLatencyMs * m_rate, 0.0);
+    const double heard = std::max(double(vlcTimeMs) - kOutputLatencyMs, 0.0);
     anchorAt(nowMs, m_anchored ? std::max(heard, heardMs(nowMs) - 15.0) : heard);
     m_anchored = true;
-}
-
-double HeardClock::playedRate(double rate)
-{
-    // libvlc plays a rate r as 1000 / n with n = 1000 / r cut to a whole number.
-    if (rate <= 0)
-        return 1.0;
-    const double steps = std::floor(1000.0 / rate);
-    return steps > 0 ? 1000.0 / steps : rate;
-}
-
-void HeardClock::setRate(qint64 nowMs, double rate)
-{
-    rate = playedRate(rate);
-    if (rate <= 0 || rate == m_rate)
-        return;
-    if (running())
-        anchorAt(nowMs, heardMs(nowMs));
-    m_rate = rate;
 }
 
 double HeardClock::heardMs(qint64 nowMs) const
@@ -93,7 +73,7 @@ double HeardClock::heardMs(qint64 nowMs) const
         return 0.0;
     if (m_paused)
         return m_pausedAt;
-    return std::max(0.0, m_anchorStream + (double(nowMs) - m_anchorWall) * m_rate);
+    return std::max(0.0, m_anchorStream + (double(nowMs) - m_anchorWall));
 }
 
 qint64 HeardClock::heardFrame(qint64 nowMs) const
@@ -103,10 +83,10 @@ qint64 HeardClock::heardFrame(qint64 nowMs) const
 
 double HeardClock::streamMsAt(double wallMs) const
 {
-    return m_anchorStream + (wallMs - m_anchorWall) * m_rate;
+    return m_anchorStream + (wallMs - m_anchorWall);
 }
 
 double HeardClock::wallMsFor(double streamMs) const
 {
-    return m_anchorWall + (streamMs - m_anchorStream) / m_rate;
+    return m_anchorWall + (streamMs - m_anchorStream);
 }

@@ -5,30 +5,24 @@
 // Which frame of a libvlc stream is being heard now. libvlc reads about half a second ahead
 // of the loudspeaker, so the frames served are no guide; libvlc's own play time is, but it
 // moves only a few times a second. The clock takes each new play time as an anchor and runs
-// on from it at the play rate.
+// on from it. libvlc plays every stream at rate 1: a row's rate is in the frames it serves.
 class HeardClock {
 public:
     // The stream was (re)started from its frame 0 at wall time nowMs.
-    void start(qint64 nowMs, double rate);
+    void start(qint64 nowMs);
     void pause(qint64 nowMs);
     void resume(qint64 nowMs);
     void stop();
 
     // Feeds libvlc's play time (ms of stream, -1 if unknown) as read at nowMs.
     void observe(qint64 nowMs, qint64 vlcTimeMs);
-    // The rate changed at nowMs: the clock runs on from where it is at the new pace.
-    void setRate(qint64 nowMs, double rate);
-
-    // The rate libvlc really plays when asked for rate.
-    static double playedRate(double rate);
-
     bool running() const { return m_running && !m_paused; }
     // True once libvlc has reported a play time since the start: before that the clock guesses.
     bool anchored() const { return m_anchored; }
     // The stream time heard at nowMs, in ms, and as a frame.
     double heardMs(qint64 nowMs) const;
     qint64 heardFrame(qint64 nowMs) const;
-    // The stream time heard at wall time wallMs, in the past or the future, at today's rate.
+    // The stream time heard at wall time wallMs, in the past or the future.
     double streamMsAt(double wallMs) const;
     // The wall time at which stream time streamMs will be (or was) heard.
     double wallMsFor(double streamMs) const;
@@ -39,9 +33,8 @@ private:
     bool m_running = false;
     bool m_paused = false;
     bool m_anchored = false;
-    double m_rate = 1.0;
     qint64 m_lastVlcTime = -1;
-    // stream time streamMs is heard at wall time wallMs; the clock runs at m_rate from there
+    // stream time streamMs is heard at wall time wallMs; the clock runs on from there
     double m_anchorWall = 0;
     double m_anchorStream = 0;
     double m_pausedAt = 0;

@@ -167,7 +167,7 @@ qint64 Player::nowMs() const
 float Player::playbackRate() const
 {
     // libvlc itself always plays at 1: the row's audio is a stretched copy of the sample.
-    return targetRate() * float(vlc->rate());
+    return targetRate();
 }
 
 int Player::playbackVolume() const
@@ -269,8 +269,8 @@ void Player::playFile(QString file)
         qCDebug(lcPlayer) << "attempting to emit NewBPM";
         emit NewBPM();
     }
-    // Set once the tempo controller has matched the new sample: libvlc re-aligns its time
-    // stretch at every rate change, and a detour through 1.0 would shift the beat heard.
+    // Set once the tempo controller has matched the new sample: a detour through 1.0 would make
+    // a copy at that rate for nothing.
     setRate(targetRate());
     play();
     prepareUpcoming();
@@ -701,13 +701,13 @@ void Player::restartAudio(qint64 offset)
     if (bar >= 0 && currentSample) {
         // Silence until the bar line, then the sample, placed by the clock's guess of when a
         // fresh stream is first heard.
-        clock.start(nowMs(), 1.0);
+        clock.start(nowMs());
         planned = Planned::None;
         const double streamMs = bar - clock.wallMsFor(0.0);
         stream->startAt(currentSample, currentToken, offset, msToFrames(std::max(0.0, streamMs)));
     } else {
         stream->jump(currentSample, currentToken, offset);
-        clock.start(nowMs(), 1.0);
+        clock.start(nowMs());
     }
     queueUpcoming();
     vlc->play();

@@ -95,12 +95,6 @@ float VlcPlayback::rate() const
     return m_player ? libvlc_media_player_get_rate(m_player) : 1.0f;
 }
 
-void VlcPlayback::setRate(float rate)
-{
-    if (m_player && libvlc_media_player_get_rate(m_player) != rate)
-        libvlc_media_player_set_rate(m_player, rate);
-}
-
 int VlcPlayback::volume() const
 {
     return m_player ? libvlc_audio_get_volume(m_player) : -1;

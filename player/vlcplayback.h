@@ -34,8 +34,9 @@ public:
     // Stream time libvlc reports as playing, in ms; moves a few times a second. -1 if none.
     qint64 timeMs() const;
 
+    // Always 1: rows bend their tempo in the frames they serve (see TimeStretch), because at
+    // other rates libvlc lets a row's audio wander tens of ms from its clock.
     float rate() const;
-    void setRate(float rate);
     // libvlc has no audio output to take a volume before the stream plays: the wanted volume
     // is kept and handed over by applyVolume() once it can be.
     int volume() const;

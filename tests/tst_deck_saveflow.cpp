@@ -84,7 +84,7 @@ private slots:
         QCOMPARE(dialog->styleSheet(), QStringLiteral("color:white; background-color:black;"));
 
         // What the deck holds now that save() has paused it: each file's own BPM (from its
-        // name, as the library reads it) and the rate libvlc plays it at.
+        // name, as the library reads it) and the rate the row plays it at.
         struct Held {
             QString file;
             int fileBpm;

@@ -56,7 +56,7 @@ struct Rig {
     std::unique_ptr<TempoCTRL> ctrl;
 };
 
-// The rate libvlc plays at (read back from libvlc).
+// The rate the row plays at (its stretched copy; libvlc itself plays at 1).
 void expectRate(Player *player, double expected)
 {
     const float actual = player->playbackRate();
@@ -87,7 +87,7 @@ bool isPlaying(Player *player)
     return player->playback().state() == VlcPlayback::Playing;
 }
 
-// The tempo a row plays at: its sample's own BPM at the rate libvlc reports.
+// The tempo a row plays at: its sample's own BPM at the rate the row reports.
 double tempoOf(const Player *player)
 {
     return player->currentTrack().baseBpm * double(player->playbackRate());
