@@ -1,6 +1,7 @@
 #include "render/mixrenderer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -93,6 +94,8 @@ RenderResult MixRenderer::render(const RenderJob &job, const std::atomic_bool &c
 
     std::vector<std::unique_ptr<LoopStretcher>> rows;
     for (const RenderRow &row : job.rows) {
+        if (!(row.rate > 0.0) || !std::isfinite(row.rate))
+            return failed(tr("Cannot export the mix: %1 plays at the rate %2.").arg(QDir::toNativeSeparators(row.file)).arg(row.rate));
         QString reason;
         const std::shared_ptr<const DecodedSample> sample = SampleDecoder::decode(row.file, &reason);
         if (!sample)

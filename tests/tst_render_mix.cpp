@@ -277,19 +277,22 @@ void RenderMixTest::cancelLeavesNoFile()
 void RenderMixTest::failureLeavesNothing_data()
 {
     QTest::addColumn<QString>("sample");
+    QTest::addColumn<double>("rate");
     QTest::addColumn<QString>("target"); // relative to a fresh folder
     QTest::addColumn<QString>("because");
 
     const QString loop = writeClickLoop({100, 4, 1.0, 500});
-    QTest::newRow("missing sample") << samples.filePath(QStringLiteral("gone 120.wav")) << "mix.wav" << "file not found";
-    QTest::newRow("missing folder") << loop << "no such folder/mix.wav" << "does not exist";
-    QTest::newRow("folder is a file") << loop << "mix.wav/mix.wav" << "does not exist";
-    QTest::newRow("read-only folder") << loop << "locked/mix.wav" << "Cannot write to the folder";
+    QTest::newRow("missing sample") << samples.filePath(QStringLiteral("gone 120.wav")) << 1.0 << "mix.wav" << "file not found";
+    QTest::newRow("no rate") << loop << 0.0 << "mix.wav" << "plays at the rate 0";
+    QTest::newRow("missing folder") << loop << 1.0 << "no such folder/mix.wav" << "does not exist";
+    QTest::newRow("folder is a file") << loop << 1.0 << "mix.wav/mix.wav" << "does not exist";
+    QTest::newRow("read-only folder") << loop << 1.0 << "locked/mix.wav" << "Cannot write to the folder";
 }
 
 void RenderMixTest::failureLeavesNothing()
 {
     QFETCH(QString, sample);
+    QFETCH(double, rate);
     QFETCH(QString, target);
     QFETCH(QString, because);
 
@@ -305,7 +308,7 @@ void RenderMixTest::failureLeavesNothing()
     if (target.startsWith(QLatin1String("locked")) && geteuid() == 0)
         QSKIP("root writes into read-only folders");
 
-    RenderJob job = jobFor({{sample, 1.0}}, 1, QString());
+    RenderJob job = jobFor({{sample, rate}}, 1, QString());
     job.target = folder.filePath(target);
     const std::atomic_bool cancel {false};
     const RenderResult result = MixRenderer::render(job, cancel);

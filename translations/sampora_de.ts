@@ -472,6 +472,10 @@ Copyright (C) die Sampora-Entwickler.</translation>
         <translation>Der Mix kann nicht exportiert werden: %1: %2</translation>
     </message>
     <message>
+        <source>Cannot export the mix: %1 plays at the rate %2.</source>
+        <translation>Der Mix kann nicht exportiert werden: %1 spielt mit dem Faktor %2.</translation>
+    </message>
+    <message>
         <source>Cannot convert the mix to %1 Hz.</source>
         <translation>Der Mix kann nicht in %1 Hz umgewandelt werden.</translation>
     </message>
