@@ -178,6 +178,25 @@ long PcmStream::serve(unsigned char *buffer, size_t length)
     return long(written);
 }
 
+// Copies span frames of the current sample. A streamed sample whose frames are not decoded yet
+// gets silence and waits at its frame, so that nothing of it is lost.
+void PcmStream::serveCurrent(qint16 *out, qint64 span, qint64 served)
+{
+    const qint64 got = m_current->copy(out, m_position, span);
+    if (got > 0 && m_starving) {
+        m_starving = false;
+        log(Event::Resumed, served, m_currentToken, m_position);
+    }
+    if (got < span) {
+        std::memset(out + got * PcmFormat::kChannels, 0, size_t(span - got) * kBytesPerFrame);
+        if (!m_starving) {
+            m_starving = true;
+            log(Event::Starved, served + got, m_currentToken, m_position + got);
+        }
+    }
+    m_position += got;
+}
+
 void PcmStream::fillFrames(qint16 *out, qint64 frames)
 {
     const std::lock_guard guard(m_lock);
@@ -228,9 +247,7 @@ void PcmStream::fillFrames(qint16 *out, qint64 frames)
             continue;
         } else {
             span = std::min(span, m_current->frames() - m_position);
-            std::memcpy(out, m_current->samples.data() + m_position * PcmFormat::kChannels,
-                size_t(span) * kBytesPerFrame);
-            m_position += span;
+            serveCurrent(out, span, served);
             if (m_fadeLeft > 0)
                 fadeOut(out, span);
         }
@@ -246,7 +263,7 @@ void PcmStream::fadeOut(qint16 *out, qint64 frames)
     // The old copy goes on around its loop while its share falls from 1 to 0, the new one's
     // rises from 0 to 1. The old copy is only let go once no longer heard: its owner keeps it.
     const qint64 n = std::min(frames, m_fadeLeft);
-    const qint64 length = m_fading->frames();
+    const qint64 length = m_fading->heldFrames(); // a stretched copy is held whole
     for (qint64 i = 0; i < n && length > 0; ++i) {
         const float oldShare = float(m_fadeLeft - i) / float(m_fadeLength);
         const qint64 at = (m_fadingPosition + i) % length;

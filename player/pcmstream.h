@@ -26,7 +26,9 @@ public:
 
     struct Event {
         // Continued: the same sample goes on from the same place in another copy (another rate).
-        enum Kind { Opened, Started, Looped, Continued, RanDry };
+        // Starved: a streamed sample's next frames were not decoded in time; silence until
+        // Resumed, from the frame it stopped at.
+        enum Kind { Opened, Started, Looped, Continued, RanDry, Starved, Resumed };
         Kind kind = Opened;
         qint64 streamFrame = 0; // frames served since the stream was opened
         quint64 token = 0;      // which sample (the caller's number for it)
@@ -83,6 +85,7 @@ private:
 
     long serve(unsigned char *buffer, size_t length);
     void fillFrames(qint16 *out, qint64 frames);
+    void serveCurrent(qint16 *out, qint64 span, qint64 served);
     void log(Event::Kind kind, qint64 frame, quint64 token, qint64 offset);
     void fadeOut(qint16 *out, qint64 frames);
 
@@ -103,6 +106,7 @@ private:
     qint64 m_fadingPosition = 0;
     qint64 m_fadeLeft = 0;
     qint64 m_fadeLength = 0;
+    bool m_starving = false;
     size_t m_headerSent = 0;
     std::atomic<qint64> m_served { 0 };
     Event m_lastSwitch; // under m_lock

@@ -562,7 +562,7 @@ void Player::decode(const QString &file, std::function<void(Sample, QString)> do
 {
     decoder.start([this, file, done = std::move(done)] {
         QString reason;
-        std::shared_ptr<DecodedSample> decoded = SampleDecoder::decode(file, &reason);
+        std::shared_ptr<DecodedSample> decoded = SampleDecoder::load(file, &reason);
         // Looked for here, off the GUI thread, so that a sample is matched from its first beat.
         if (decoded && tempoFinder)
             decoded->tempo = tempoFinder(file);
@@ -690,6 +690,7 @@ void Player::restartAudio(qint64 offset)
             vlc->stop();
         audioPaused = false;
         dropEvents();
+        prepareFrom(offset);
         stream->jump(currentSample, currentToken, offset);
         queueUpcoming();
         showWaveform();
@@ -698,6 +699,7 @@ void Player::restartAudio(qint64 offset)
     vlc->stop();
     audioPaused = false;
     dropEvents();
+    prepareFrom(offset);
     if (bar >= 0 && currentSample) {
         // Silence until the bar line, then the sample, placed by the clock's guess of when a
         // fresh stream is first heard.
@@ -714,6 +716,13 @@ void Player::restartAudio(qint64 offset)
     // Each start makes a new audio output, which comes up at libvlc's own volume.
     volumePending = true;
     showWaveform();
+}
+
+void Player::prepareFrom(qint64 offset)
+{
+    // A song streamed from disk gets the frames at a seek decoded before the stream reads them.
+    if (currentSample)
+        currentSample->prepare(offset);
 }
 
 void Player::dropEvents()
@@ -860,6 +869,7 @@ void Player::processHeardEvents(qint64 heardFrame)
         case PcmStream::Event::Started:
         case PcmStream::Event::Looped:
         case PcmStream::Event::Continued:
+        case PcmStream::Event::Resumed:
             passSample = keptSample(event.sample);
             passFrame = event.streamFrame;
             passOffset = event.offset;
@@ -869,6 +879,11 @@ void Player::processHeardEvents(qint64 heardFrame)
         case PcmStream::Event::RanDry:
             passSample.reset();
             ranDry();
+            break;
+        case PcmStream::Event::Starved:
+            // The row waits in silence for the disk; it should never have to.
+            ++starvedCount;
+            qCWarning(lcPlayer) << "stream ran dry in" << track.file << "at frame" << event.offset;
             break;
         }
         if (!playing)
@@ -938,13 +953,15 @@ void Player::syncRate()
     const double wanted = double(targetRate());
     PcmStream::Event served;
     const Sample heard = stream->lastSwitch(&served) ? keptSample(served.sample) : nullptr;
-    if (heard && !sameRate(heard->rate, wanted)) {
+    // A song streamed from disk is not stretched: a copy of it would cost what streaming saves.
+    if (heard && !heard->streamed() && !sameRate(heard->rate, wanted)) {
         qCDebug(lcPlayer) << "row" << id << "stretches" << heard->file << "to" << wanted;
         stretch(heard, wanted, [this](Sample stretched) { continueAtRate(stretched); });
         return;
     }
     // The sample drawn ahead is made ready at the rate it will most likely start at.
-    if (upcoming.sample && !sameRate(upcoming.sample->rate, wanted) && served.token != upcoming.token) {
+    if (upcoming.sample && !upcoming.sample->streamed() && !sameRate(upcoming.sample->rate, wanted)
+        && served.token != upcoming.token) {
         const quint64 token = upcoming.token;
         qCDebug(lcPlayer) << "row" << id << "stretches the next sample" << upcoming.file << "to" << wanted;
         stretch(upcoming.sample, wanted, [this, token](Sample stretched) {

@@ -92,6 +92,8 @@ public:
     QString heardFile() const;
     // Position in the heard sample, 0.0 to 1.0.
     float heardPosition() const;
+    // How often a song streamed from disk was not decoded in time (silence until it was).
+    int starvations() const { return starvedCount; }
     // Why the row cannot play its current sample; empty when it can (or does not know yet).
     QString failure() const { return currentFailure; }
     // The rate the row's audio plays at: libvlc plays the stream at its own rate (always 1),
@@ -158,6 +160,7 @@ private:
     void showFile(const QString &file, quint64 token, Sample sample);
     void startStream(qint64 offset);
     void restartAudio(qint64 offset);
+    void prepareFrom(qint64 offset);
     void dropEvents();
     void prepareUpcoming();
     void queueUpcoming();
@@ -228,6 +231,7 @@ private:
         Sample sample;
         quint64 token = 0;
     } placed;
+    int starvedCount = 0;
     bool failedWhileIdle = false; // the current sample could not be decoded before play()
     int pendingPosition = -1;     // a seek asked for while the sample was still decoding
     bool movingOnByItself = false;

@@ -27,7 +27,8 @@ qint64 TimeStretch::stretchedFrames(qint64 sourceFrames, double rate)
 
 std::shared_ptr<const DecodedSample> TimeStretch::stretch(const std::shared_ptr<const DecodedSample> &source, double rate)
 {
-    if (!source || isUnity(rate) || rate <= 0 || source->frames() == 0)
+    // A song streamed from disk has only its head in memory: it plays as it is.
+    if (!source || isUnity(rate) || rate <= 0 || source->frames() == 0 || source->streamed())
         return source;
     using RubberBand::RubberBandStretcher;
     const qint64 frames = source->frames();

@@ -21,3 +21,20 @@ struct WavePeaks {
     static std::shared_ptr<const WavePeaks> of(const std::vector<qint16> &interleaved, int channels,
         int columns = kColumns);
 };
+
+// The same outline for a sample too long to hold in memory, from its frames in order, piece by
+// piece. Columns the frames never reached (a file shorter than it announced) stay flat.
+class WavePeaksBuilder {
+public:
+    WavePeaksBuilder(qint64 frames, int channels, int columns = WavePeaks::kColumns);
+    void add(const qint16 *interleaved, qint64 frames);
+    std::shared_ptr<const WavePeaks> take();
+
+private:
+    std::shared_ptr<WavePeaks> m_peaks;
+    qint64 m_frames;
+    int m_channels;
+    qint64 m_seen = 0;
+    qint64 m_column = 0;
+    qint64 m_columnEnd = 0; // the first frame of the next column
+};

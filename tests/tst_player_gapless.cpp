@@ -10,20 +10,30 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "player/sampledecoder.h"
 #include "tst_player_fixture.h"
 
 namespace {
 
 constexpr int kRate = 44100;
 
-// A quiet tone with a loud burst at its first frame: each burst heard marks a sample's start.
-QByteArray clickSample(double seconds)
+// A quiet tone of the given length.
+AudioGen::Pcm quietTone(qint64 frames)
 {
-    AudioGen::Pcm pcm = AudioGen::tone(seconds, 220.0, 0.05);
-    for (int i = 0; i < 200; ++i) {
-        const auto v = qint16(0.9 * 32767 * std::sin(2 * M_PI * 3000.0 * i / kRate));
-        pcm.samples[2 * i] = pcm.samples[2 * i + 1] = v;
+    return AudioGen::tone(double(frames) / kRate, 220.0, 0.05);
+}
+
+// A loud 3 kHz burst over `frames` frames from `start` on.
+void addBurst(AudioGen::Pcm &pcm, qint64 start, qint64 frames)
+{
+    for (qint64 i = 0; i < frames; ++i) {
+        const auto v = qint16(0.9 * 32767 * std::sin(2 * M_PI * 3000.0 * double(i) / kRate));
+        pcm.samples[2 * (start + i)] = pcm.samples[2 * (start + i) + 1] = v;
     }
+}
+
+QByteArray wavBytes(const AudioGen::Pcm &pcm)
+{
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("x.wav"));
     AudioGen::writeWav(file, pcm);
@@ -31,6 +41,38 @@ QByteArray clickSample(double seconds)
     in.open(QIODevice::ReadOnly);
     return in.readAll();
 }
+
+// A quiet tone with a loud burst at its first frame: each burst heard marks a sample's start.
+QByteArray clickSample(double seconds)
+{
+    AudioGen::Pcm pcm = quietTone(qint64(seconds * kRate));
+    addBurst(pcm, 0, 200);
+    return wavBytes(pcm);
+}
+
+// A song long enough to stream from disk: quiet, with a loud burst every half second, 0.49 s
+// after each half second so that one straddles the end of the head. Burst k lasts 300 + 40 k
+// frames: its length tells which one it is, and so where in the song the listener is.
+constexpr qint64 kBurstSpacing = kRate / 2;
+constexpr qint64 kBurstOffset = kRate * 49 / 100;
+
+qint64 burstFrames(int k)
+{
+    return 300 + 40 * k;
+}
+
+QByteArray numberedBurstSong(qint64 frames)
+{
+    AudioGen::Pcm pcm = quietTone(frames);
+    for (int k = 0; kBurstOffset + k * kBurstSpacing + burstFrames(k) < frames; ++k)
+        addBurst(pcm, kBurstOffset + k * kBurstSpacing, burstFrames(k));
+    return wavBytes(pcm);
+}
+
+struct Burst {
+    qint64 start = 0;  // frame of the recording
+    qint64 frames = 0; // from its first loud frame to its last
+};
 
 // Records the null sink's monitor as raw 16-bit stereo.
 class Recording {
@@ -50,20 +92,29 @@ public:
     // Frames at which a burst starts.
     std::vector<qint64> bursts()
     {
+        std::vector<qint64> starts;
+        for (const Burst &burst : loudBursts())
+            starts.push_back(burst.start);
+        return starts;
+    }
+
+    std::vector<Burst> loudBursts()
+    {
         parec.terminate();
         parec.waitForFinished(3000);
         const QByteArray raw = parec.readAllStandardOutput();
         const auto *s = reinterpret_cast<const qint16 *>(raw.constData());
-        std::vector<qint64> starts;
+        std::vector<Burst> found;
         qint64 last = -kRate;
         for (qint64 i = 0; i < raw.size() / 4; ++i) {
             if (std::abs(int(s[2 * i])) < 16000)
                 continue;
             if (i - last > kRate / 10)
-                starts.push_back(i);
+                found.push_back({ i, 0 });
+            found.back().frames = i - found.back().start + 1;
             last = i;
         }
-        return starts;
+        return found;
     }
 
     QProcess parec;
@@ -132,6 +183,48 @@ private slots:
             filed << QFileInfo(entry.file).fileName();
         QVERIFY2(filed.size() >= heard.size() - 1, qPrintable(filed.join(u' ') + QStringLiteral(" / ") + heard.join(u' ')));
         QCOMPARE(filed.mid(0, heard.size() - 1), heard.mid(0, heard.size() - 1));
+    }
+
+    // A song streams from disk past its first seconds without a gap or a repeat, and a seek in
+    // the streamed part is heard from the frame asked for.
+    void longTrackPlaysOnAndSeeks()
+    {
+        const qint64 length = SampleDecoder::streamAboveFrames() + 2 * kRate;
+        PlayerRig rig({ { QStringLiteral("song.wav"), numberedBurstSong(length) } });
+        Player &player = *rig.player;
+        Recording recording;
+        QVERIFY(recording.start());
+        player.play();
+        const double headSeconds = double(SampleDecoder::headFrames()) / kRate;
+        QTest::qWait(int(headSeconds * 1000) + 2500);
+        player.changePosition(52);
+        QTest::qWait(2500);
+        QVERIFY(player.heardPosition() > 0.52f);
+        player.pause();
+        QCOMPARE(player.starvations(), 0);
+
+        // Which burst each one is, from its length; a new run starts where the spacing breaks.
+        QList<QList<int>> runs;
+        qint64 previous = -kRate;
+        for (const Burst &burst : recording.loudBursts()) {
+            const int k = int(std::lround(double(burst.frames - burstFrames(0)) / 40.0));
+            if (runs.isEmpty() || std::abs(burst.start - previous - kBurstSpacing) > 2)
+                runs.append(QList<int>());
+            runs.last().append(k);
+            previous = burst.start;
+        }
+        QCOMPARE(runs.size(), 2);
+        // Straight through the end of the head, every burst in turn...
+        const int pastHead = int(headSeconds * 2) + 2;
+        QVERIFY2(runs[0].size() > pastHead, qPrintable(QString::number(runs[0].size())));
+        for (int i = 0; i < runs[0].size(); ++i)
+            QCOMPARE(runs[0][i], i);
+        // ...then from 52 % of the song on: the first burst after that point, and on in turn.
+        const qint64 seekFrame = length * 52 / 100;
+        const int firstAfter = int((seekFrame - kBurstOffset + kBurstSpacing - 1) / kBurstSpacing);
+        QVERIFY(runs[1].size() >= 3);
+        for (int i = 0; i < runs[1].size(); ++i)
+            QCOMPARE(runs[1][i], firstAfter + i);
     }
 };
 

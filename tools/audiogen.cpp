@@ -112,11 +112,11 @@ Pcm clickLoop(double seconds, int clicks, double clickFrequency, double amplitud
     return pcm;
 }
 
-bool writeWav(const QString &path, const Pcm &pcm)
+namespace {
+
+QByteArray wavHeader(const Pcm &pcm, quint32 dataBytes)
 {
-    const quint32 dataBytes = quint32(pcm.samples.size() * 2);
     QByteArray out;
-    out.reserve(int(44 + dataBytes));
     out.append("RIFF", 4);
     appendLe32(out, 36 + dataBytes);
     out.append("WAVEfmt ", 8);
@@ -129,9 +129,35 @@ bool writeWav(const QString &path, const Pcm &pcm)
     appendLe16(out, 16);
     out.append("data", 4);
     appendLe32(out, dataBytes);
+    return out;
+}
+
+QByteArray wavData(const Pcm &pcm)
+{
+    QByteArray out;
+    out.reserve(int(pcm.samples.size() * 2));
     for (qint16 s : pcm.samples)
         appendLe16(out, quint16(s));
-    return writeFile(path, out);
+    return out;
+}
+
+} // namespace
+
+bool writeWav(const QString &path, const Pcm &pcm)
+{
+    return writeFile(path, wavHeader(pcm, quint32(pcm.samples.size() * 2)) + wavData(pcm));
+}
+
+bool writeWavRepeated(const QString &path, const Pcm &pcm, int times)
+{
+    const QByteArray data = wavData(pcm);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    bool ok = file.write(wavHeader(pcm, quint32(qint64(data.size()) * times))) == 44;
+    for (int i = 0; ok && i < times; ++i)
+        ok = file.write(data) == data.size();
+    return ok;
 }
 
 bool writeAiff(const QString &path, const Pcm &pcm)

@@ -38,6 +38,8 @@ Pcm clickLoop(double seconds, int clicks, double clickFrequency, double amplitud
               double clickSeconds = 0.008, int sampleRate = 44100);
 
 bool writeWav(const QString &path, const Pcm &pcm);
+// The same PCM `times` times back to back in one WAV file: a song of minutes in little memory.
+bool writeWavRepeated(const QString &path, const Pcm &pcm, int times);
 bool writeAiff(const QString &path, const Pcm &pcm);
 
 // One note of a Standard MIDI File; times in beats (quarter notes). Channel 9 is the

@@ -1,0 +1,160 @@
+#include "player/samplebody.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <limits>
+
+#include "player/filedecoder.h"
+#include "player/pcmformat.h"
+
+namespace {
+
+// Four seconds: libvlc reads about half a second ahead, the worker looks every few ms.
+constexpr qint64 kCapacity = qint64(PcmFormat::kRate) * 4;
+constexpr qint64 kPieceFrames = 8192;
+constexpr auto kWorkerPause = std::chrono::milliseconds(10);
+// A seek waits this long for its first frames; a slow one (a MIDI song replayed up to the
+// frame) starts in silence and is heard once the worker gets there.
+constexpr auto kPrepareWait = std::chrono::milliseconds(250);
+constexpr qint64 kPreparedFrames = PcmFormat::kRate / 2;
+// A start from a new frame decodes from a whole second at least this much before it: a file at
+// another rate then reaches the frame with the resampler's history filled as in a straight read
+// (a cleared resampler starts with a short fade), and a whole second lies on the file's own
+// frame grid at any rate.
+constexpr qint64 kLeadInFrames = PcmFormat::kRate / 4;
+
+} // namespace
+
+SampleBody::SampleBody(std::unique_ptr<FileDecoder> decoder, qint64 firstFrame, qint64 totalFrames)
+    : m_first(firstFrame)
+    , m_total(std::max(firstFrame, totalFrames))
+    , m_ring(size_t(kCapacity) * PcmFormat::kChannels)
+    , m_wanted(firstFrame)
+    , m_from(-1) // nothing yet: the worker starts by seeking to firstFrame
+    , m_to(-1)
+    , m_decoder(std::move(decoder))
+    , m_leadIn(size_t(kPieceFrames) * PcmFormat::kChannels)
+{
+    m_worker = std::thread([this] { run(); });
+}
+
+SampleBody::~SampleBody()
+{
+    {
+        const std::lock_guard guard(m_wakeLock);
+        m_quit = true;
+    }
+    m_wake.notify_all();
+    m_worker.join();
+}
+
+qint64 SampleBody::capacityFrames()
+{
+    return kCapacity;
+}
+
+qint64 SampleBody::copy(qint16 *out, qint64 frame, qint64 count)
+{
+    m_wanted.store(frame, std::memory_order_release);
+    const quint64 resets = m_resets.load(std::memory_order_acquire);
+    if (resets & 1)
+        return 0;
+    const qint64 from = m_from.load(std::memory_order_acquire);
+    const qint64 to = m_to.load(std::memory_order_acquire);
+    if (frame < from || frame >= to || count <= 0)
+        return 0;
+    const qint64 n = std::min(count, to - frame);
+    const qint64 slot = frame % kCapacity;
+    const qint64 first = std::min(n, kCapacity - slot);
+    std::memcpy(out, m_ring.data() + slot * PcmFormat::kChannels, size_t(first) * PcmFormat::kChannels * sizeof(qint16));
+    std::memcpy(out + first * PcmFormat::kChannels, m_ring.data(), size_t(n - first) * PcmFormat::kChannels * sizeof(qint16));
+    // The worker may have started over, or reused these slots, while they were copied.
+    std::atomic_thread_fence(std::memory_order_acquire);
+    if (m_resets.load(std::memory_order_relaxed) != resets || m_from.load(std::memory_order_relaxed) > frame)
+        return 0;
+    m_wanted.store(frame + n, std::memory_order_release);
+    return n;
+}
+
+void SampleBody::follow(qint64 frame)
+{
+    m_wanted.store(frame, std::memory_order_release);
+}
+
+void SampleBody::prepare(qint64 frame)
+{
+    m_wanted.store(frame, std::memory_order_release);
+    m_wake.notify_all();
+    if (frame < m_first || frame >= m_total)
+        return;
+    const qint64 target = std::min(m_total, frame + kPreparedFrames);
+    const auto deadline = std::chrono::steady_clock::now() + kPrepareWait;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (m_from.load(std::memory_order_acquire) <= frame && m_to.load(std::memory_order_acquire) >= target)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+void SampleBody::run()
+{
+    for (;;) {
+        bool busy = true;
+        while (busy) {
+            busy = fillStep();
+            const std::lock_guard guard(m_wakeLock);
+            if (m_quit)
+                return;
+        }
+        std::unique_lock lock(m_wakeLock);
+        if (m_wake.wait_for(lock, kWorkerPause, [this] { return m_quit; }))
+            return;
+    }
+}
+
+void SampleBody::restartAt(qint64 frame)
+{
+    // Odd while the window moves: a reader that sees it, or sees it change, takes nothing.
+    m_resets.fetch_add(1, std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_release);
+    m_from.store(frame, std::memory_order_relaxed);
+    m_to.store(frame, std::memory_order_relaxed);
+    m_resets.fetch_add(1, std::memory_order_release);
+
+    const qint64 leadInFrom = std::max<qint64>(0, (frame - kLeadInFrames) / PcmFormat::kRate * PcmFormat::kRate);
+    m_decoderEnded = !m_decoder->seek(leadInFrom);
+    for (qint64 at = leadInFrom; at < frame && !m_decoderEnded;) {
+        const qint64 got = m_decoder->read(m_leadIn.data(), std::min(kPieceFrames, frame - at));
+        m_decoderEnded = got == 0;
+        at += got;
+    }
+}
+
+bool SampleBody::fillStep()
+{
+    const qint64 wanted = std::clamp(m_wanted.load(std::memory_order_acquire), m_first, m_total);
+    qint64 from = m_from.load(std::memory_order_relaxed);
+    qint64 to = m_to.load(std::memory_order_relaxed);
+    if (wanted < from || wanted > to) {
+        restartAt(wanted);
+        from = to = wanted;
+    }
+    const qint64 limit = std::min(m_total, wanted + kCapacity);
+    if (to >= limit)
+        return false;
+    const qint64 slot = to % kCapacity;
+    const qint64 n = std::min({ limit - to, kPieceFrames, kCapacity - slot });
+    // The slots about to be written held frames the reader has passed; it must no longer take them.
+    m_from.store(std::max(from, to + n - kCapacity), std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_release);
+    qint16 *out = m_ring.data() + slot * PcmFormat::kChannels;
+    const qint64 got = m_decoderEnded ? 0 : m_decoder->read(out, n);
+    if (got < n) {
+        // A file that ends before the length it announced plays out in silence.
+        std::fill(out + got * PcmFormat::kChannels, out + n * PcmFormat::kChannels, qint16(0));
+        m_decoderEnded = true;
+    }
+    m_to.store(to + n, std::memory_order_release);
+    return true;
+}

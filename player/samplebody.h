@@ -1,0 +1,71 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include <QtGlobal>
+
+class FileDecoder;
+
+// The part of a long sample after its head, streamed from disk: a worker thread decodes it
+// into a ring of a few seconds just ahead of where the stream reads, so that a song of minutes
+// costs the same memory as a short loop.
+//
+// The read side (libvlc's input thread) only copies what is in the ring: it never waits,
+// allocates or decodes, and gets fewer frames than asked for when the worker is behind. It tells
+// the worker where it reads through an atomic; the worker follows, and starts over from a new
+// frame when the reading jumped (a repeat from the head, a seek). One reader at a time.
+class SampleBody {
+public:
+    // decoder is open (at any position); the body holds frames [firstFrame, totalFrames).
+    SampleBody(std::unique_ptr<FileDecoder> decoder, qint64 firstFrame, qint64 totalFrames);
+    ~SampleBody();
+    SampleBody(const SampleBody &) = delete;
+    SampleBody &operator=(const SampleBody &) = delete;
+
+    qint64 firstFrame() const { return m_first; }
+    qint64 totalFrames() const { return m_total; }
+
+    // Read side: copies up to `count` frames from sample frame `frame` on; returns how many were
+    // ready (0 when the ring does not hold that frame yet).
+    qint64 copy(qint16 *out, qint64 frame, qint64 count);
+    // Read side: the reader is at `frame` of the head; the worker gets the body's start ready.
+    void follow(qint64 frame);
+    // Points the worker at `frame` and, when it lies in the body (a seek), waits a moment for
+    // its first frames. For the thread that places the jump, before the reader gets there.
+    void prepare(qint64 frame);
+
+    // How many frames the ring holds: what reading ahead may cost in memory.
+    static qint64 capacityFrames();
+
+private:
+    void run();
+    // Decodes one piece ahead of the reader; false when there is nothing to do.
+    bool fillStep();
+    void restartAt(qint64 frame);
+
+    const qint64 m_first;
+    const qint64 m_total;
+    std::vector<qint16> m_ring; // frame f lives in slot f % capacity
+
+    std::atomic<qint64> m_wanted; // the frame the reader needs next
+    // The ring holds frames [m_from, m_to). The worker raises m_from before it overwrites a slot,
+    // and counts m_resets up around a start from a new frame (odd while it moves the window).
+    std::atomic<qint64> m_from;
+    std::atomic<qint64> m_to;
+    std::atomic<quint64> m_resets { 0 };
+
+    // The worker's alone.
+    std::unique_ptr<FileDecoder> m_decoder;
+    bool m_decoderEnded = false; // the file ended before m_total: the rest is silence
+    std::vector<qint16> m_leadIn; // decoded before a new start's frame, and dropped
+
+    std::mutex m_wakeLock;
+    std::condition_variable m_wake;
+    bool m_quit = false;
+    std::thread m_worker;
+};
