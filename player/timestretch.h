@@ -11,8 +11,9 @@
 class TimeStretch {
 public:
     // The copy that plays `source` at `rate` (1.1 is 10% faster); the source itself when the
-    // rate is 1 or the source is a song streamed from disk (only its head is in memory). Safe to call on several threads at once; takes tens of milliseconds per
-    // second of audio, so it belongs on a worker thread.
+    // rate is 1 or the source is a song streamed from disk (only its head is in memory). Safe
+    // to call on several threads at once; takes tens of milliseconds per second of audio, so it
+    // belongs on a worker thread.
     static std::shared_ptr<const DecodedSample> stretch(const std::shared_ptr<const DecodedSample> &source, double rate);
 
     // The length of that copy in frames.

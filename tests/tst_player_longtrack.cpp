@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include "player/sampledecoder.h"
+#include "player/timestretch.h"
 #include "tools/audiogen.h"
 
 namespace {
@@ -117,6 +118,8 @@ private slots:
         QVERIFY(song && song->streamed());
         QCOMPARE(song->frames(), SampleDecoder::streamAboveFrames() + 2LL * kRate);
         QCOMPARE(song->heldFrames(), SampleDecoder::headFrames());
+        // A stretched copy would be of the head alone: a song plays at its own speed.
+        QCOMPARE(TimeStretch::stretch(song, 1.1).get(), song.get());
     }
 
     // The same frames and outline as the whole file decoded at once, across the end of the head
