@@ -20,6 +20,7 @@ void HeardClock::start(qint64 nowMs)
     m_paused = false;
     m_anchored = false;
     m_lastVlcTime = -1;
+    forgetOffsets();
     anchorAt(nowMs + kStartupMs, 0.0);
 }
 
@@ -36,6 +37,7 @@ void HeardClock::resume(qint64 nowMs)
     if (!m_running || !m_paused)
         return;
     m_paused = false;
+    forgetOffsets();
     anchorAt(nowMs, m_pausedAt);
 }
 
@@ -61,9 +63,16 @@ void HeardClock::observe(qint64 nowMs, qint64 vlcTimeMs)
     // The first value libvlc reports after a start is often stale (the time of the last stop).
     if (first && vlcTimeMs > heardMs(nowMs) + 1000)
         return;
-    // A new play time is fresh at the moment it changes; keep the clock monotonic.
+    // A new play time is fresh at the moment it changes, which the poll notices up to a few ms
+    // later: the play time seen soonest after its change tells best where the stream is.
     const double heard = std::max(double(vlcTimeMs) - kOutputLatencyMs, 0.0);
-    anchorAt(nowMs, m_anchored ? std::max(heard, heardMs(nowMs) - 15.0) : heard);
+    m_offsets[m_offsetNext] = double(nowMs) - heard;
+    m_offsetNext = (m_offsetNext + 1) % m_offsets.size();
+    m_offsetCount = std::min(m_offsetCount + 1, m_offsets.size());
+    const double offset = *std::min_element(m_offsets.begin(), m_offsets.begin() + qsizetype(m_offsetCount));
+    const double best = double(nowMs) - offset;
+    // Keep the clock monotonic.
+    anchorAt(nowMs, m_anchored ? std::max(best, heardMs(nowMs) - 15.0) : best);
     m_anchored = true;
 }
 

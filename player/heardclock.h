@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+
 #include <QtGlobal>
 
 // Which frame of a libvlc stream is being heard now. libvlc reads about half a second ahead
@@ -29,6 +31,7 @@ public:
 
 private:
     void anchorAt(qint64 wallMs, double streamMs);
+    void forgetOffsets() { m_offsetCount = 0; }
 
     bool m_running = false;
     bool m_paused = false;
@@ -38,4 +41,9 @@ private:
     double m_anchorWall = 0;
     double m_anchorStream = 0;
     double m_pausedAt = 0;
+    // Wall time less stream time at the latest play times seen. Each is seen up to a poll late,
+    // so the smallest is the truest.
+    std::array<double, 16> m_offsets {};
+    size_t m_offsetCount = 0;
+    size_t m_offsetNext = 0;
 };
