@@ -129,7 +129,9 @@ private slots:
         float lastRate = rows[1]->playbackRate();
         QElapsedTimer recorded;
         recorded.start();
-        while (recorded.elapsed() < 22000) {
+        // The second row draws its samples at random: record on until the rates have changed
+        // twice, or for a minute at most.
+        while (recorded.elapsed() < 22000 || (rateChanges.size() < 2 && recorded.elapsed() < 60000)) {
             QTest::qWait(10);
             raw += parec.readAllStandardOutput();
             if (rows[1]->playbackRate() != lastRate) {
