@@ -54,12 +54,6 @@ std::array<std::vector<qint64>, 2> clickStarts(const QByteArray &raw)
     return starts;
 }
 
-bool audioServerAnswers()
-{
-    QProcess pactl;
-    pactl.start(QStringLiteral("pactl"), { QStringLiteral("info") });
-    return pactl.waitForFinished(3000) && pactl.exitCode() == 0;
-}
 
 } // namespace
 
@@ -69,7 +63,7 @@ class TestDeckTogether : public QObject {
 private slots:
     void matchedRowsStayOnTheBeatWhenTheRatesChange()
     {
-        if (!audioServerAnswers())
+        if (!TestSupport::audioServerAnswers())
             QSKIP("no audio server to record from");
         TempProgramDir dir;
         QDir().mkpath(dir.filePath(QStringLiteral("melody")));

@@ -120,12 +120,6 @@ public:
     QProcess parec;
 };
 
-bool audioServerAnswers()
-{
-    QProcess pactl;
-    pactl.start(QStringLiteral("pactl"), { QStringLiteral("info") });
-    return pactl.waitForFinished(3000) && pactl.exitCode() == 0;
-}
 
 } // namespace
 
@@ -135,7 +129,7 @@ class TestPlayerGapless : public QObject {
 private slots:
     void init()
     {
-        if (!audioServerAnswers())
+        if (!TestSupport::audioServerAnswers())
             QSKIP("no audio server to record from");
     }
 
