@@ -97,6 +97,12 @@ bool PcmStream::jumpPending() const
     return m_hasJump;
 }
 
+bool PcmStream::continuationPending() const
+{
+    const std::lock_guard guard(m_lock);
+    return m_hasJump && m_jump.continues;
+}
+
 bool PcmStream::peekEvent(Event *event) const
 {
     const size_t tail = m_eventTail.load(std::memory_order_relaxed);
@@ -113,7 +119,9 @@ void PcmStream::popEvent()
 
 void PcmStream::log(Event::Kind kind, qint64 frame, quint64 token, qint64 offset)
 {
-    const Event event { kind, frame, token, offset, m_current.get() };
+    if (kind != Event::Looped)
+        m_copySince = frame;
+    const Event event { kind, frame, token, offset, m_current.get(), m_copySince };
     if (kind == Event::Started || kind == Event::Looped || kind == Event::Continued) {
         m_lastSwitch = event;
         m_hasSwitched = true;

@@ -34,6 +34,7 @@ public:
         quint64 token = 0;      // which sample (the caller's number for it)
         qint64 offset = 0;      // the sample frame served at streamFrame
         const DecodedSample *sample = nullptr; // the copy served from streamFrame on
+        qint64 copySince = 0; // the frame from which that copy has been served (loops go on in it)
     };
 
     PcmStream();
@@ -55,6 +56,8 @@ public:
     // over from the old copy in `crossfade` frames so that the change is not heard as a click.
     void continueIn(Sample sample, quint64 token, qint64 offset, qint64 atFrame, qint64 crossfade);
     bool jumpPending() const;
+    // The jump pending is a continueIn(): another copy of the same sample, which a switch may replace.
+    bool continuationPending() const;
     // Puts another copy in the place of the queued sample, if it is still queued under token.
     bool requeue(Sample sample, quint64 token);
     // The last switch served (Started, Looped or Continued), taken or not; false before any.
@@ -110,6 +113,7 @@ private:
     size_t m_headerSent = 0;
     std::atomic<qint64> m_served { 0 };
     Event m_lastSwitch; // under m_lock
+    qint64 m_copySince = 0;
     bool m_hasSwitched = false;
 
     // Single-producer (read side), single-consumer (GUI) ring of events.

@@ -41,6 +41,11 @@ constexpr double kSwitchMarginMs = 30.0;
 constexpr qint64 kRateCrossfadeFrames = PcmFormat::kRate / 100;
 // A copy heard later than this after its change of rate is not moved to make up for the delay.
 constexpr double kMaxCatchUpMs = 10000.0;
+// Seams of several rows this close together are heard as one: the tempo controller matches
+// them within a poll or two of each other.
+constexpr double kSameSeamMs = 20.0;
+// An expected change of rate that has not come this long after its moment is given up.
+constexpr double kExpectedGraceMs = 200.0;
 
 bool sameRate(double a, double b)
 {
@@ -283,6 +288,9 @@ void Player::setRate(float r)
     if (std::abs(double(r) - lastRate) < 1e-6)
         return;
     lastRate = double(r);
+    // A change well before the one expected was not foreseen: the controller tells anew.
+    if (expected.atMs >= 0 && wallClockMs() < expected.atMs - kSameSeamMs)
+        expected = {};
     // The change counts from now; the stretched copy that carries it is heard a moment later,
     // placed where the sample would be had it changed now.
     rateChanges.append({ wallClockMs(), lastRate });
@@ -368,6 +376,7 @@ void Player::stop()
     planned = Planned::None;
     plannedToken = 0;
     placed = {};
+    expected = {};
     keep(currentSample, currentToken);
     stream->jump(currentSample, currentToken, 0);
     queueUpcoming();
@@ -684,6 +693,7 @@ void Player::restartAudio(qint64 offset)
     passSample = currentSample;
     passOffset = offset;
     passFrame = 0;
+    expected = {}; // the stream starts afresh: frames counted for it mean nothing now
     const double bar = playing ? nextBarMs() : -1.0;
     if (!playing) {
         if (audioPaused)
@@ -823,7 +833,8 @@ double Player::nextBarMs() const
 
 bool Player::placeOnBar(Sample sample, quint64 token, Planned kind)
 {
-    if (!sample || !playing || !clock.running() || stream->jumpPending())
+    // A copy at another rate on its way in gives way to the switch; another switch does not.
+    if (!sample || !playing || !clock.running() || (stream->jumpPending() && !stream->continuationPending()))
         return false;
     const double bar = nextBarMs();
     if (bar < 0)
@@ -832,6 +843,7 @@ bool Player::placeOnBar(Sample sample, quint64 token, Planned kind)
     keep(sample, token);
     stream->queue(nullptr, 0);
     stream->jump(sample, token, 0, msToFrames(streamMs));
+    expected = {}; // the jump takes the place of a copy made ready for it; the controller tells anew
     planned = kind;
     plannedToken = token;
     return true;
@@ -856,6 +868,56 @@ void Player::updateInterface()
     updatePosition(heard);
     showWaveform();
     syncRate();
+    reportSeam();
+}
+
+Player::Seam Player::nextSeam() const
+{
+    if (!playing || disabled || repeat || !upcoming.sample || !currentSample || !clock.running()
+        || planned != Planned::None)
+        return {};
+    // A copy at another rate on its way into the stream moves the seam only if it is heard before
+    // it; until it is served, the seam last worked out stands.
+    if (stream->jumpPending())
+        return knownSeam.token == upcoming.token ? knownSeam.seam : Seam {};
+    PcmStream::Event served;
+    if (!stream->lastSwitch(&served))
+        return {};
+    qint64 seamFrame = 0;
+    if (served.token == upcoming.token && served.kind == PcmStream::Event::Started) {
+        seamFrame = served.streamFrame; // served already, not heard yet
+    } else if (served.token == currentToken) {
+        const Sample heard = keptSample(served.sample);
+        if (!heard || heard->streamed())
+            return {};
+        seamFrame = served.streamFrame + heard->frames() - served.offset;
+    } else {
+        return {};
+    }
+    const int bpm = upcoming.bpm > kMinUsableBpm ? upcoming.bpm : upcoming.sample->tempo.bpm;
+    knownSeam = { { clock.wallMsFor(framesToMs(seamFrame)), bpm }, upcoming.token };
+    return knownSeam.seam;
+}
+
+void Player::reportSeam()
+{
+    const Seam seam = nextSeam();
+    // The clock's estimate of a frame's wall time moves by fractions of a ms from poll to poll.
+    if (std::abs(seam.heardMs - reportedSeam.heardMs) < 1.0 && seam.bpm == reportedSeam.bpm)
+        return;
+    reportedSeam = seam;
+    emit SeamKnown();
+}
+
+void Player::expectRate(float trackRate, double atMs)
+{
+    const double rate = double(trackRate) + double(sliderOffset());
+    // The seam's moment is known to a ms or so and moves a little as the clock learns.
+    if (std::abs(expected.atMs - atMs) < kSameSeamMs && sameRate(expected.rate, rate))
+        return;
+    qCDebug(lcPlayer) << "row" << id << "expects rate" << rate << "in" << atMs - wallClockMs() << "ms";
+    expected = { rate, atMs };
+    syncRate();
 }
 
 void Player::processHeardEvents(qint64 heardFrame)
@@ -875,6 +937,14 @@ void Player::processHeardEvents(qint64 heardFrame)
             passOffset = event.offset;
             if (event.kind == PcmStream::Event::Started)
                 heardSwitch(event.token);
+            // A copy at another rate takes the place of the one it continues once heard; a
+            // sample drawn again (the same file, another token) is an entry of its own.
+            if (event.kind == PcmStream::Event::Continued && passSample) {
+                if (event.token == currentToken)
+                    currentSample = passSample;
+                if (event.token == upcoming.token)
+                    upcoming.sample = passSample;
+            }
             break;
         case PcmStream::Event::RanDry:
             passSample.reset();
@@ -948,83 +1018,152 @@ void Player::stretch(Sample sample, double rate, std::function<void(Sample)> don
 
 void Player::syncRate()
 {
-    if (stretching || !playing || disabled || !clock.running() || stream->jumpPending())
+    if (stretching || !playing || disabled || !clock.running())
         return;
-    const double wanted = double(targetRate());
+    dropPassedExpectation();
+    if (stream->jumpPending()) {
+        // One change at a time: a switch or a copy is on its way into the stream. The sample
+        // queued after the current one is not part of it.
+        syncUpcomingRate();
+        return;
+    }
     PcmStream::Event served;
     const Sample heard = stream->lastSwitch(&served) ? keptSample(served.sample) : nullptr;
+    const qint64 servedFrame = stream->servedFrames();
     // A song streamed from disk is not stretched: a copy of it would cost what streaming saves.
-    if (heard && !heard->streamed() && !sameRate(heard->rate, wanted)) {
-        qCDebug(lcPlayer) << "row" << id << "stretches" << heard->file << "to" << wanted;
-        stretch(heard, wanted, [this](Sample stretched) { continueAtRate(stretched); });
+    const bool stretchable = heard && !heard->streamed();
+    // What the stream serves now is heard a moment from now, at the rate wanted then.
+    const double servedWanted = rateWantedAt(clock.wallMsFor(framesToMs(servedFrame)));
+    if (stretchable && !sameRate(heard->rate, servedWanted)) {
+        qCDebug(lcPlayer) << "row" << id << "stretches" << heard->file << "to" << servedWanted;
+        stretch(heard, servedWanted, [this](Sample stretched) { continueAtRate(stretched); });
         return;
     }
-    // The sample drawn ahead is made ready at the rate it will most likely start at.
-    if (upcoming.sample && !upcoming.sample->streamed() && !sameRate(upcoming.sample->rate, wanted)
-        && served.token != upcoming.token) {
-        const quint64 token = upcoming.token;
-        qCDebug(lcPlayer) << "row" << id << "stretches the next sample" << upcoming.file << "to" << wanted;
-        stretch(upcoming.sample, wanted, [this, token](Sample stretched) {
-            if (upcoming.token != token || !stretched)
-                return;
-            keep(stretched, token);
-            const bool requeued = stream->requeue(stretched, token);
-            qCDebug(lcPlayer) << "row" << id << "next sample at rate" << stretched->rate << (requeued ? "queued" : "too late");
-            if (requeued)
-                upcoming.sample = stretched;
-        });
+    // A change the tempo controller is about to make: its copy goes in at the frame heard then.
+    // (At the row's own seam the sample drawn ahead starts at that rate instead.)
+    const Seam seam = nextSeam();
+    const bool ownSeam = seam.heardMs >= 0 && std::abs(seam.heardMs - expected.atMs) < kSameSeamMs;
+    if (stretchable && expected.atMs >= 0 && !ownSeam && !sameRate(heard->rate, expected.rate)) {
+        const qint64 at = msToFrames(clock.streamMsAt(expected.atMs));
+        const bool sameSampleThen = repeat || served.offset + (at - served.streamFrame) < heard->frames();
+        if (sameSampleThen && at >= servedFrame + msToFrames(kSwitchMarginMs)) {
+            qCDebug(lcPlayer) << "row" << id << "makes ready" << heard->file << "at" << expected.rate << "for"
+                              << expected.atMs - wallClockMs() << "ms from now";
+            const ExpectedRate planned = expected;
+            stretch(heard, expected.rate, [this, planned, at](Sample stretched) {
+                if (std::abs(expected.atMs - planned.atMs) >= kSameSeamMs || !stretched || !sameRate(stretched->rate, expected.rate)
+                    || at < stream->servedFrames() + msToFrames(kSwitchMarginMs))
+                    return; // changed or too late meanwhile: the poll goes on from what is wanted now
+                continueInCopy(stretched, at);
+            });
+            return;
+        }
     }
+    syncUpcomingRate();
+}
+
+void Player::syncUpcomingRate()
+{
+    // The sample drawn ahead is made ready at the rate it will most likely start at. A row that
+    // repeats does not go on to it: it is made ready once repeat is turned off.
+    // A sample placed on a bar line is a switch of its own, not the queued one.
+    if (stretching || repeat || planned != Planned::None || !upcoming.sample || upcoming.sample->streamed()
+        || upcoming.token == unqueuedToken)
+        return;
+    PcmStream::Event served;
+    if (stream->lastSwitch(&served) && served.token == upcoming.token)
+        return; // served already: it changes as the current sample does
+    const Seam seam = nextSeam();
+    const double startRate = rateWantedAt(seam.heardMs >= 0 ? seam.heardMs : wallClockMs());
+    if (sameRate(upcoming.sample->rate, startRate))
+        return;
+    const quint64 token = upcoming.token;
+    qCDebug(lcPlayer) << "row" << id << "stretches the next sample" << upcoming.file << "to" << startRate;
+    stretch(upcoming.sample, startRate, [this, token](Sample stretched) {
+        if (upcoming.token != token || !stretched)
+            return;
+        keep(stretched, token);
+        const bool requeued = stream->requeue(stretched, token);
+        qCDebug(lcPlayer) << "row" << id << "next sample at rate" << stretched->rate << (requeued ? "queued" : "too late");
+        if (requeued)
+            upcoming.sample = stretched;
+        else
+            unqueuedToken = token; // not in the queue (any more): no use making it again
+    });
+}
+
+double Player::rateWantedAt(double wallMs) const
+{
+    if (expected.atMs >= 0 && wallMs >= expected.atMs - kSameSeamMs)
+        return expected.rate;
+    return double(targetRate());
+}
+
+void Player::dropPassedExpectation()
+{
+    // Done once the controller has set what was expected, or given up when it never does: the
+    // row then changes as it would have without the warning.
+    const double now = wallClockMs();
+    if (expected.atMs >= 0 && now > expected.atMs
+        && (sameRate(double(targetRate()), expected.rate) || now > expected.atMs + kExpectedGraceMs))
+        expected = {};
 }
 
 void Player::continueAtRate(const Sample &stretched)
 {
-    if (!stretched || !playing || !clock.running() || stream->jumpPending()
-        || !sameRate(stretched->rate, double(targetRate())))
+    if (!stretched || !playing || !clock.running() || stream->jumpPending())
+        return;
+    const qint64 at = stream->servedFrames() + msToFrames(kSwitchMarginMs);
+    if (!sameRate(stretched->rate, rateWantedAt(clock.wallMsFor(framesToMs(at)))))
         return; // the poll tries again with what is wanted now
+    continueInCopy(stretched, at);
+}
+
+bool Player::continueInCopy(const Sample &copy, qint64 at)
+{
+    if (!copy || !playing || !clock.running() || stream->jumpPending() || at < stream->servedFrames())
+        return false;
     PcmStream::Event served;
     const Sample heard = stream->lastSwitch(&served) ? keptSample(served.sample) : nullptr;
-    if (!heard || &heard->original() != &stretched->original() || heard->frames() == 0)
-        return; // the stream has moved on to another sample meanwhile
-    const qint64 at = stream->servedFrames() + msToFrames(kSwitchMarginMs);
+    if (!heard || &heard->original() != &copy->original() || heard->frames() == 0)
+        return false; // the stream has moved on to another sample meanwhile
     qint64 position = served.offset + (at - served.streamFrame);
     if (position >= heard->frames()) {
         if (!repeat)
-            return; // the next sample starts first; its own copy follows
+            return false; // the next sample starts first; its own copy follows
         position %= heard->frames();
     }
     // Where the old copy will be at that frame, in the sample's own frames, moved on by what
-    // the new rate would have gained since it was asked for (or since this sample started).
+    // the rates asked for would have gained on it since it has been heard.
     const double heardAt = clock.wallMsFor(framesToMs(at));
-    double since = heardAt - kMaxCatchUpMs;
-    if (served.kind != PcmStream::Event::Looped)
-        since = std::max(since, clock.wallMsFor(framesToMs(served.streamFrame)));
-    const double sourceFrame = double(position) * heard->rate + owedFrames(since, heardAt, heard->rate);
-    const qint64 length = stretched->frames();
-    qint64 offset = qint64(std::llround(sourceFrame / stretched->rate)) % length;
+    const double since = std::max(heardAt - kMaxCatchUpMs, clock.wallMsFor(framesToMs(served.copySince)));
+    const double owed = owedFrames(since, heardAt, heard->rate);
+    const double sourceFrame = double(position) * heard->rate + owed;
+    const qint64 length = copy->frames();
+    qint64 offset = qint64(std::llround(sourceFrame / copy->rate)) % length;
     if (offset < 0)
         offset += length;
-    qCDebug(lcPlayer) << "row" << id << "goes on at rate" << stretched->rate << "from" << heard->rate << "at frame"
-                      << at << "sample frame" << offset << "owed" << owedFrames(since, heardAt, heard->rate);
-    keep(stretched, served.token);
-    stream->continueIn(stretched, served.token, offset, at, kRateCrossfadeFrames);
-    // The copy takes the place of the one it continues; a sample drawn again (the same file,
-    // another token) is a queue entry of its own and keeps its copy.
-    if (served.token == currentToken)
-        currentSample = stretched;
-    if (served.token == upcoming.token)
-        upcoming.sample = stretched;
+    qCDebug(lcPlayer) << "row" << id << "goes on at rate" << copy->rate << "from" << heard->rate << "at frame" << at
+                      << "sample frame" << offset << "owed" << owed;
+    keep(copy, served.token);
+    stream->continueIn(copy, served.token, offset, at, kRateCrossfadeFrames);
+    return true;
 }
 
 double Player::owedFrames(double fromMs, double toMs, double heardRate) const
 {
     // The sample's frames the wanted rates would have played between the two times, less
-    // those the copy heard then plays. Before the first change known, the copy was right.
+    // those the copy heard then plays. Before the first change known, the copy was right; a
+    // change the controller is about to make counts from its moment.
+    QList<QPair<double, double>> changes = rateChanges;
+    if (expected.atMs >= 0 && (changes.isEmpty() || expected.atMs > changes.last().first))
+        changes.append({ expected.atMs, expected.rate });
     double owed = 0;
-    for (qsizetype i = 0; i < rateChanges.size(); ++i) {
-        const double start = std::max(fromMs, rateChanges[i].first);
-        const double end = std::min(toMs, i + 1 < rateChanges.size() ? rateChanges[i + 1].first : toMs);
+    for (qsizetype i = 0; i < changes.size(); ++i) {
+        const double start = std::max(fromMs, changes[i].first);
+        const double end = std::min(toMs, i + 1 < changes.size() ? changes[i + 1].first : toMs);
         if (end > start)
-            owed += (end - start) / 1000.0 * PcmFormat::kRate * (rateChanges[i].second - heardRate);
+            owed += (end - start) / 1000.0 * PcmFormat::kRate * (changes[i].second - heardRate);
     }
     return owed;
 }

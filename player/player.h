@@ -68,6 +68,20 @@ public:
     // Earliest wall time at which a switch requested now can be heard.
     double earliestSwitchMs() const;
 
+    // The sample the row goes on to by itself when the one heard now ends, and the wall time
+    // that will be heard; heardMs is negative when that is not known yet (repeating, still
+    // decoding, a switch or a change of rate on its way).
+    struct Seam {
+        double heardMs = -1.0;
+        int bpm = -1; // the sample's own BPM (its name's, else one found in its sound)
+    };
+    Seam nextSeam() const;
+    // The tempo controller will set the row's rate factor to trackRate once another row's seam
+    // (or this row's own) is heard at wall time atMs. The row makes its copy at that rate now
+    // and puts it in the stream at that moment, so that the rows change together rather than
+    // each when its copy happens to be ready.
+    void expectRate(float trackRate, double atMs);
+
     // Throws an int (0) while the row is disabled: the deck's save skips hidden rows that way.
     TrackInfo trackInfo() const;
 
@@ -112,6 +126,8 @@ signals:
     void NewBPM();
     void BPMOverRide(int bpm, bool on);
     void NewRate(float rate);
+    // What nextSeam() tells has changed.
+    void SeamKnown();
 
 public slots:
     void playFile(QString file);
@@ -173,6 +189,11 @@ private:
     void syncRate();
     void stretch(Sample sample, double rate, std::function<void(Sample)> done);
     void continueAtRate(const Sample &stretched);
+    bool continueInCopy(const Sample &copy, qint64 atFrame);
+    double rateWantedAt(double wallMs) const;
+    void syncUpcomingRate();
+    void dropPassedExpectation();
+    void reportSeam();
     Sample keptSample(const QString &file) const;
     void updatePosition(qint64 heardFrame);
     void syncTimer();
@@ -222,6 +243,19 @@ private:
     QList<QPair<double, double>> rateChanges;
     double owedFrames(double fromMs, double toMs, double heardRate) const;
     quint64 plannedToken = 0;
+    quint64 unqueuedToken = 0; // a sample drawn ahead that the stream's queue no longer holds
+    // A change of rate the tempo controller is known to make at wall time atMs (see expectRate).
+    struct ExpectedRate {
+        double rate = 1.0;    // the rate the row's audio plays at from then on
+        double atMs = -1.0;   // none while negative
+    } expected;
+    // What nextSeam() told last, for SeamKnown.
+    Seam reportedSeam;
+    // The seam last worked out from the stream, and the sample drawn ahead it goes on to.
+    mutable struct {
+        Seam seam;
+        quint64 token = 0;
+    } knownSeam;
     // Every sample the stream may still hold, with the stream's number for it: the read side
     // must never drop the last reference (it would free memory on libvlc's thread).
     QList<QPair<quint64, Sample>> keptAlive;

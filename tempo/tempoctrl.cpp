@@ -1,5 +1,6 @@
 #include "tempo/tempoctrl.h"
 
+#include <cmath>
 #include <exception>
 #include <vector>
 
@@ -15,6 +16,8 @@
 namespace {
 constexpr int kLibraryPlayers = 3;
 constexpr int kImportPlayers = 2;
+// Seams of rows this close together are heard as one (as the players count them).
+constexpr double kSameSeamMs = 20.0;
 } // namespace
 
 TempoCTRL::TempoCTRL(Player **players, Player **importPlayers, Sampora **library)
@@ -36,6 +39,7 @@ TempoCTRL::TempoCTRL(Player **players, Player **importPlayers, Sampora **library
     eachPlayer([this](Player *p) { connect(p, &Player::NewBPM, this, &TempoCTRL::GotNewBPM); });
     eachPlayer([this](Player *p) { connect(p, &Player::Playing, this, &TempoCTRL::IsPlaying); });
     eachPlayer([this](Player *p) { connect(p, &Player::Stopped, this, &TempoCTRL::IsStopped); });
+    eachPlayer([this](Player *p) { connect(p, &Player::SeamKnown, this, &TempoCTRL::planNextSeam); });
 }
 
 void TempoCTRL::toggleMatching()
@@ -132,6 +136,48 @@ void TempoCTRL::match()
     }
     for (qsizetype k = 0; k < n; ++k)
         moveRateTo(activeNodes.at(k).second, result.rates[std::size_t(k)]);
+    planNextSeam();
+}
+
+void TempoCTRL::planNextSeam()
+{
+    if (!matching || activeNodes.size() < 2)
+        return;
+    // The earliest seam ahead at which a matched row takes up another tempo: the new sample
+    // makes the controller match again, from the rows' own tempos in the same order.
+    const double now = Player::wallClockMs();
+    std::vector<Player::Seam> seams;
+    double at = -1.0;
+    for (const auto &node : activeNodes) {
+        const Player::Seam seam = node.second->nextSeam();
+        seams.push_back(seam);
+        // A seam heard a moment ago still counts: the rows of one bar line report it within a
+        // poll or two of each other, and the rates wanted are those after the last of them.
+        if (seam.heardMs > now - kSameSeamMs && seam.bpm > kMinUsableBpm && seam.bpm != node.second->currentTrack().baseBpm
+            && (at < 0 || seam.heardMs < at))
+            at = seam.heardMs;
+    }
+    if (at < 0)
+        return;
+    std::vector<double> ownBpms;
+    std::vector<Player *> rows;
+    for (qsizetype k = 0; k < activeNodes.size(); ++k) {
+        const Player::Seam &seam = seams[std::size_t(k)];
+        double bpm = activeNodes.at(k).second->currentTrack().baseBpm;
+        if (seam.heardMs >= 0 && std::abs(seam.heardMs - at) < kSameSeamMs) {
+            if (seam.bpm <= kMinUsableBpm)
+                continue; // a row going on to a sample without a tempo leaves the matched rows
+            bpm = seam.bpm;
+        }
+        ownBpms.push_back(bpm);
+        rows.push_back(activeNodes.at(k).second);
+    }
+    if (rows.size() < 2)
+        return;
+    const TempoMatch::Result result = TempoMatch::matchTempos(ownBpms);
+    qCDebug(lcTempo) << "next seam in" << at - now << "ms: tempos" << ownBpms << "rates" << result.rates;
+    for (std::size_t k = 0; k < rows.size(); ++k)
+        rows[k]->expectRate(float(result.rates[k]), at);
 }
 
 void TempoCTRL::moveRateTo(Player *player, double target)

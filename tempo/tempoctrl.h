@@ -28,6 +28,9 @@ public slots:
     void GotNewBPM();
     void IsStopped(int PID);
     void IsPlaying(int PID);
+    // Works out the rates the next seam heard will bring (a matched row going on to a sample
+    // of another tempo) and tells every matched row in advance, so that all change together.
+    void planNextSeam();
 
 private:
     void match();

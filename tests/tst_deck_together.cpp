@@ -1,7 +1,7 @@
 // Two rows at matched tempos as a listener hears them, recorded from the audio server: the second
-// row's samples have two BPMs, so the matched rates change as it moves on; whatever the rates went
-// through, once the copies at the new rates are heard the two rows' beats are heard at the same
-// moments. The rows click on separate channels, so the recording tells them apart.
+// row's samples have two BPMs, so the matched rates change as it moves on; the two rows' beats are
+// heard at the same moments, also right after such a change. The rows click on separate channels,
+// so the recording tells them apart.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -115,8 +115,7 @@ private slots:
         rows[1]->next();
         QTRY_VERIFY_WITH_TIMEOUT(rows[1]->pastTracks().size() >= 2, 15000);
 
-        // Record on, noting where in the recording the matched rates change: a change is heard
-        // a moment later, when the rows' copies at the new rates come in, and is left out.
+        // Record on, noting where in the recording the matched rates change.
         QByteArray raw = parec.readAllStandardOutput();
         const qint64 settled = raw.size() / 4 + kRate;
         std::vector<qint64> rateChanges;
@@ -144,23 +143,35 @@ private slots:
         const auto starts = clickStarts(raw);
         QVERIFY2(starts[0].size() >= 20 && starts[1].size() >= 20,
             qPrintable(QStringLiteral("%1 and %2 clicks").arg(starts[0].size()).arg(starts[1].size())));
-        std::vector<double> apartMs;
+        // Beats after a change of the matched rates are judged on their own: the rows change
+        // together at the seam that makes them, with copies made ready before it is heard.
+        std::vector<double> apartMs, afterChangeMs;
         for (qint64 click : starts[0]) {
-            const bool changing = std::any_of(rateChanges.begin(), rateChanges.end(),
-                [click](qint64 change) { return click > change - kRate / 5 && click < change + 2 * kRate; });
-            if (click < settled || changing)
+            if (click < settled)
                 continue;
             const auto nearest = std::min_element(starts[1].begin(), starts[1].end(),
                 [click](qint64 a, qint64 b) { return std::abs(a - click) < std::abs(b - click); });
-            apartMs.push_back(std::abs(double(*nearest - click)) * 1000.0 / kRate);
+            const double apart = std::abs(double(*nearest - click)) * 1000.0 / kRate;
+            apartMs.push_back(apart);
+            const bool afterChange = std::any_of(rateChanges.begin(), rateChanges.end(),
+                [click](qint64 change) { return click > change - kRate / 5 && click < change + 2 * kRate; });
+            if (afterChange)
+                afterChangeMs.push_back(apart);
         }
         std::sort(apartMs.begin(), apartMs.end());
-        QVERIFY2(apartMs.size() >= 10, qPrintable(QString::number(apartMs.size())));
-        // A row placed wrongly after a change stays that far off from then on, which moves the
-        // median; a machine too busy to feed the audio server moves single beats, not the median.
-        // Where the rows first start on the grid is the clocks' estimate, good to a few ms.
+        std::sort(afterChangeMs.begin(), afterChangeMs.end());
+        QVERIFY2(apartMs.size() >= 10 && !afterChangeMs.empty(),
+            qPrintable(QStringLiteral("%1 beats, %2 after a change").arg(apartMs.size()).arg(afterChangeMs.size())));
+        // A row placed wrongly stays that far off from then on, which moves the median; a machine
+        // too busy to feed the audio server moves single beats, not the median. Where the rows
+        // first start on the grid is the clocks' estimate, good to a few ms.
         const double median = apartMs[apartMs.size() / 2];
-        QVERIFY2(median <= 8.0, qPrintable(QStringLiteral("beats %1 ms apart (median), worst %2 ms").arg(median).arg(apartMs.back())));
+        const double afterChange = afterChangeMs[afterChangeMs.size() * 3 / 4];
+        QVERIFY2(median <= 8.0 && afterChange <= 10.0,
+            qPrintable(QStringLiteral("beats %1 ms apart (median), %2 ms in the 2 s after a change (3 in 4 within), worst %3 ms")
+                           .arg(median)
+                           .arg(afterChange)
+                           .arg(apartMs.back())));
     }
 };
 

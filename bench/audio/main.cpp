@@ -256,15 +256,21 @@ std::vector<double> measureRowDrift(const QString &root, int seconds)
 {
     Scene scene(root, QStringLiteral("drift"));
     const std::array<int, 3> types { Melody, Beat, Bass };
-    std::array<int, 3> bpms { 95, 180, 100 };
-    if (const QStringList custom = qEnvironmentVariable("SAMPORA_BENCH_BPMS").split(QLatin1Char(',')); custom.size() == 3)
-        for (int r = 0; r < 3; ++r)
-            bpms[size_t(r)] = custom[r].toInt();
+    // SAMPORA_BENCH_BPMS=95/90,180,100 gives each row's two takes their BPMs (one: both alike).
+    std::array<std::array<int, 2>, 3> bpms { { { 95, 95 }, { 180, 180 }, { 100, 100 } } };
+    if (const QStringList custom = qEnvironmentVariable("SAMPORA_BENCH_BPMS").split(QLatin1Char(',')); custom.size() == 3) {
+        for (int r = 0; r < 3; ++r) {
+            const QStringList takes = custom[r].split(QLatin1Char('/'));
+            bpms[size_t(r)] = { takes.first().toInt(), takes.last().toInt() };
+        }
+    }
     for (int r = 0; r < 3; ++r) {
-        const double loopSeconds = 8 * 60.0 / bpms[size_t(r)]; // two bars
-        const AudioGen::Pcm pcm = AudioGen::clickLoop(loopSeconds, 8, kRowPitch[size_t(r)], kClickLevel);
-        for (const char *take : { "a", "b" })
-            scene.add(types[size_t(r)], QStringLiteral("%1_%2.wav").arg(QLatin1String(take)).arg(bpms[size_t(r)]), pcm);
+        for (int take = 0; take < 2; ++take) {
+            const int bpm = bpms[size_t(r)][size_t(take)];
+            const double loopSeconds = 8 * 60.0 / bpm; // two bars
+            const AudioGen::Pcm pcm = AudioGen::clickLoop(loopSeconds, 8, kRowPitch[size_t(r)], kClickLevel);
+            scene.add(types[size_t(r)], QStringLiteral("%1_%2.wav").arg(QLatin1Char(take ? 'b' : 'a')).arg(bpm), pcm);
+        }
     }
     Sampora library(HipHop);
     Deck deck(&library, types);
