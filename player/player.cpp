@@ -41,9 +41,6 @@ constexpr double kSwitchMarginMs = 30.0;
 constexpr qint64 kRateCrossfadeFrames = PcmFormat::kRate / 100;
 // A copy heard later than this after its change of rate is not moved to make up for the delay.
 constexpr double kMaxCatchUpMs = 10000.0;
-// Seams of several rows this close together are heard as one: the tempo controller matches
-// them within a poll or two of each other.
-constexpr double kSameSeamMs = 20.0;
 // An expected change of rate that has not come this long after its moment is given up.
 constexpr double kExpectedGraceMs = 200.0;
 

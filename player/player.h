@@ -76,6 +76,9 @@ public:
         int bpm = -1; // the sample's own BPM (its name's, else one found in its sound)
     };
     Seam nextSeam() const;
+    // Seams of several rows this close together are heard as one: the rows report them within a
+    // poll or two of each other.
+    static constexpr double kSameSeamMs = 20.0;
     // The tempo controller will set the row's rate factor to trackRate once another row's seam
     // (or this row's own) is heard at wall time atMs. The row makes its copy at that rate now
     // and puts it in the stream at that moment, so that the rows change together rather than

@@ -16,8 +16,6 @@
 namespace {
 constexpr int kLibraryPlayers = 3;
 constexpr int kImportPlayers = 2;
-// Seams of rows this close together are heard as one (as the players count them).
-constexpr double kSameSeamMs = 20.0;
 } // namespace
 
 TempoCTRL::TempoCTRL(Player **players, Player **importPlayers, Sampora **library)
@@ -153,7 +151,7 @@ void TempoCTRL::planNextSeam()
         seams.push_back(seam);
         // A seam heard a moment ago still counts: the rows of one bar line report it within a
         // poll or two of each other, and the rates wanted are those after the last of them.
-        if (seam.heardMs > now - kSameSeamMs && seam.bpm > kMinUsableBpm && seam.bpm != node.second->currentTrack().baseBpm
+        if (seam.heardMs > now - Player::kSameSeamMs && seam.bpm > kMinUsableBpm && seam.bpm != node.second->currentTrack().baseBpm
             && (at < 0 || seam.heardMs < at))
             at = seam.heardMs;
     }
@@ -164,7 +162,7 @@ void TempoCTRL::planNextSeam()
     for (qsizetype k = 0; k < activeNodes.size(); ++k) {
         const Player::Seam &seam = seams[std::size_t(k)];
         double bpm = activeNodes.at(k).second->currentTrack().baseBpm;
-        if (seam.heardMs >= 0 && std::abs(seam.heardMs - at) < kSameSeamMs) {
+        if (seam.heardMs >= 0 && std::abs(seam.heardMs - at) < Player::kSameSeamMs) {
             if (seam.bpm <= kMinUsableBpm)
                 continue; // a row going on to a sample without a tempo leaves the matched rows
             bpm = seam.bpm;
