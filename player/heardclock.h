@@ -31,7 +31,12 @@ public:
 
 private:
     void anchorAt(qint64 wallMs, double streamMs);
-    void forgetOffsets() { m_offsetCount = 0; }
+    // Offsets from before a restart belong to another start of the stream: none may be read again.
+    void forgetOffsets()
+    {
+        m_offsetCount = 0;
+        m_offsetNext = 0;
+    }
 
     bool m_running = false;
     bool m_paused = false;

@@ -212,6 +212,15 @@ float Player::heardPosition() const
     return float(double(frame) / double(passSample->frames()));
 }
 
+Player::StreamPosition Player::streamPosition() const
+{
+    StreamPosition at;
+    at.servedFrames = stream->servedFrames();
+    if (clock.running() && clock.anchored())
+        at.heardFrame = clock.heardFrame(nowMs());
+    return at;
+}
+
 // ---- the sample bookkeeping: what the row plays, its histories and signals ----
 
 void Player::playFile(QString file)

@@ -113,6 +113,15 @@ public:
     int starvations() const { return starvedCount; }
     // Why the row cannot play its current sample; empty when it can (or does not know yet).
     QString failure() const { return currentFailure; }
+    // Samples in a row that could not be decoded; the row stops at the third.
+    int failuresInARow() const { return failures; }
+    // The frames libvlc has read of the row's stream, and the frame the clock says is heard
+    // (-1 while the clock is not running or has no play time from libvlc yet).
+    struct StreamPosition {
+        qint64 servedFrames = 0;
+        qint64 heardFrame = -1;
+    };
+    StreamPosition streamPosition() const;
     // The rate the row's audio plays at: libvlc plays the stream at its own rate (always 1),
     // the row's copy of the sample is stretched to the rest.
     float playbackRate() const;

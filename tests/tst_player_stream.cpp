@@ -198,6 +198,24 @@ private slots:
         }
         QVERIFY2(worst <= 1.0, qPrintable(QString::number(worst)));
     }
+
+    void clockForgetsEarlierStartsOfTheStream()
+    {
+        // The stream starts again every 3 s (a seek, a next): play times of an earlier start
+        // must never place the new one, which is heard 45 ms after its start.
+        HeardClock clock;
+        double worstAhead = 0;
+        for (int start = 0; start < 6; ++start) {
+            const qint64 startedAt = 3000 * start;
+            clock.start(startedAt);
+            for (qint64 vlcTime = 250; vlcTime < 2900; vlcTime += 250) {
+                const qint64 seenAt = startedAt + 45 + vlcTime - 30;
+                clock.observe(seenAt, vlcTime);
+                worstAhead = std::max(worstAhead, clock.heardMs(seenAt) - double(vlcTime - 30));
+            }
+        }
+        QVERIFY2(worstAhead <= 1.0, qPrintable(QString::number(worstAhead)));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPlayerStream)
