@@ -9,34 +9,15 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include "engine/vlcplayback.h"
 #include "player/decodedsample.h"
 #include "player/heardclock.h"
 #include "player/pcmformat.h"
 #include "player/pcmstream.h"
-#include "player/vlcplayback.h"
+#include "support/streamsamples.h"
 #include "support/testsupport.h"
 
-namespace {
-
-std::shared_ptr<const DecodedSample> quietTone(double seconds)
-{
-    auto sample = std::make_shared<DecodedSample>();
-    sample->file = QStringLiteral("tone");
-    const auto frames = qint64(seconds * PcmFormat::kRate);
-    for (qint64 i = 0; i < frames; ++i) {
-        const auto v = qint16(1000 * std::sin(2 * M_PI * 220.0 * double(i) / PcmFormat::kRate));
-        sample->samples.push_back(v);
-        sample->samples.push_back(v);
-    }
-    return sample;
-}
-
-double framesToMs(qint64 frames)
-{
-    return 1000.0 * double(frames) / PcmFormat::kRate;
-}
-
-} // namespace
+using namespace StreamSamples;
 
 class TestPlayerHeardClock : public QObject {
     Q_OBJECT
