@@ -34,6 +34,8 @@ public:
     // A random sample of the type from the current playlist, or "" when it has none
     // (then bpm is left untouched); on success bpm receives the file name's BPM.
     QString randomSample(int sampleType, int &bpm);
+    // Makes the draws that follow a fixed sequence (tests that need a known order).
+    void seed(quint32 value) { m_random.seed(value); }
 
     // The last run of ASCII digits in the name whose value lies in 51..219, else -1.
     // A full path may be passed: only its last component is read.

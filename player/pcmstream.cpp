@@ -52,6 +52,16 @@ void PcmStream::continueIn(Sample sample, quint64 token, qint64 offset, qint64 a
     m_hasJump = true;
 }
 
+bool PcmStream::unqueue(quint64 token)
+{
+    const std::lock_guard guard(m_lock);
+    if (!m_queued || m_queuedToken != token)
+        return false;
+    m_queued.reset();
+    m_queuedToken = 0;
+    return true;
+}
+
 bool PcmStream::requeue(Sample sample, quint64 token)
 {
     const std::lock_guard guard(m_lock);

@@ -66,6 +66,9 @@ public:
     bool jumpPending() const;
     // The jump pending is a continueIn(): another copy of the same sample, which a switch may replace.
     bool continuationPending() const;
+    // Takes the queued sample back, if it is still queued under token: false when the read side
+    // has already gone on to it (it will be heard).
+    bool unqueue(quint64 token);
     // Puts another copy in the place of the queued sample, if it is still queued under token.
     bool requeue(Sample sample, quint64 token);
     // The last switch served (Started, Looped or Continued), taken or not; false before any.

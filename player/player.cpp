@@ -425,8 +425,13 @@ void Player::setSampleType(int t)
 
 void Player::libraryChanged()
 {
-    if (forwardHistory.isEmpty())
-        prepareUpcoming();
+    if (!forwardHistory.isEmpty())
+        return;
+    // A sample the stream has gone on to already is heard next, and then the row's own (with its
+    // Playing, NewBPM and history entry); the change takes effect with the draw after it.
+    if (upcoming.sample && !disabled && currentSample && !stream->unqueue(upcoming.token))
+        return;
+    prepareUpcoming();
 }
 
 void Player::changeVolume(int newVolume)
@@ -700,6 +705,9 @@ void Player::restartAudio(qint64 offset)
 {
     // What the output has read ahead but not played belongs to the old order; the new one is
     // placed at the read head (or at the grid's bar line) and heard once the output gets there.
+    // The grid's bar line as it stands: this row's own pass counts only while it is heard (a row
+    // that starts does not wait for a bar line of the sample it is about to start).
+    const double bar = playing ? nextBarMs() : -1.0;
     keep(currentSample, currentToken);
     passSample = currentSample;
     passOffset = offset;
@@ -720,7 +728,6 @@ void Player::restartAudio(qint64 offset)
     }
     startOffset = 0;
     audioPaused = false;
-    const double bar = nextBarMs();
     const auto placeMoves = [this, offset, bar] {
         if (bar >= 0 && currentSample) {
             // Silence until the bar line, then the sample, at the deck frame of that moment.
@@ -793,6 +800,7 @@ void Player::prepareUpcoming()
         if (!decoded) {
             // Known before it is queued: a broken file never reaches the stream.
             currentFailure = reason;
+            failedFile = upcoming.file;
             qCDebug(lcPlayer) << "cannot play" << upcoming.file << reason;
             if (++failures >= kMaxFailures || upcoming.fromForward) {
                 upcoming = {};
@@ -942,6 +950,9 @@ void Player::processHeardEvents(qint64 heardFrame)
             passSample = keptSample(event.sample);
             passFrame = event.streamFrame;
             passOffset = event.offset;
+            // A sample heard ends a run of broken ones, however the row came to it.
+            if (event.kind == PcmStream::Event::Started && passSample)
+                failures = 0;
             if (event.kind == PcmStream::Event::Started)
                 heardSwitch(event.token);
             // A copy at another rate takes the place of the one it continues once heard; a
@@ -978,12 +989,14 @@ void Player::processHeardEvents(qint64 heardFrame)
 void Player::heardSwitch(quint64 token)
 {
     if (token == upcoming.token && upcoming.sample) {
-        // The stream moved on at the sample's end (or at a bar line): now it is heard, the row
-        // does what next() does, with the audio already in place.
+        // The stream moved on at the sample's end (or at a bar line, pressed): now it is heard,
+        // the row does what next() does, with the audio already in place. Only a row that went on
+        // by itself keeps its place among the matched rows; a press is a start.
+        const bool pressed = planned == Planned::Next && token == plannedToken;
         placed = { upcoming.file, upcoming.sample, token };
         planned = Planned::None;
         appendCapped(backHistory, track);
-        movingOnByItself = true;
+        movingOnByItself = !pressed;
         advance(true);
         movingOnByItself = false;
         return;
@@ -1007,8 +1020,9 @@ void Player::ranDry()
         failures = 0;
         const QString reason = currentFailure;
         stop();
+        // Named is the sample that failed last, not the good one heard before it.
         positionSlider->setToolTip(tr("Stopped: %1 could not be played (%2); %3 tries in a row failed")
-                                       .arg(track.file, reason)
+                                       .arg(failedFile.isEmpty() ? track.file : failedFile, reason)
                                        .arg(kMaxFailures));
         return;
     }

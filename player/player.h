@@ -232,6 +232,7 @@ private:
     // Consecutive samples that could not be decoded (missing, empty, not audio).
     int failures = 0;
     QString currentFailure;
+    QString failedFile; // the sample drawn ahead that failed last
 
     BarLineFinder barLineFinder;
     const TempoFinder tempoFinder; // read by the decoding thread: never changed after construction

@@ -439,6 +439,25 @@ private slots:
         QCOMPARE(p[2]->bpm(), 1);
     }
 
+    void pressedMoveOnTheGridGoesToTheEnd()
+    {
+        // A press is a start, whether it waits for the bar line or not: the row pressed goes to
+        // the end of the matched rows. Only a row that goes on by itself keeps its place.
+        Rig rig;
+        Player *const *p = rig.players;
+        for (int i = 0; i < 2; ++i)
+            p[i]->setBarLineFinder([grid = p[0]](double earliestMs) { return grid->nextBarLineMs(earliestMs); });
+        p[0]->play();
+        p[1]->play();
+        QTRY_VERIFY(isPlaying(p[0]) && isPlaying(p[1]));
+        QCOMPARE(rig.ctrl->activeIds(), (QList<int> { 0, 1 }));
+        QTest::qWait(300);
+        p[0]->next();
+        QCOMPARE(p[0]->pastTracks().size(), 0); // waits for the bar line
+        QTRY_COMPARE_WITH_TIMEOUT(p[0]->pastTracks().size(), 1, 8000);
+        QCOMPARE(rig.ctrl->activeIds(), (QList<int> { 1, 0 }));
+    }
+
     void previousWaitsForTheNextNewSample()
     {
         Rig rig;

@@ -4,7 +4,7 @@
 // rows report a new sample, and what the rows cost in CPU and memory.
 // Prints "key: value" lines; needs the audio server bench/run starts (PULSE_SERVER).
 // SAMPORA_BENCH_DRIFT_SECONDS shortens the three-row run (default 180 s); SAMPORA_BENCH_ONLY=drift
-// runs only that, SAMPORA_BENCH_BPMS=a,b,c names its loops other BPMs, and SAMPORA_BENCH_TRACE=file
+// runs only that (=press, =pause: only those), SAMPORA_BENCH_BPMS=a,b,c names its loops other BPMs, and SAMPORA_BENCH_TRACE=file
 // writes every click found and every rate change, in seconds of the recording.
 #include <algorithm>
 #include <array>
@@ -27,6 +27,7 @@
 #include "clicks.h"
 #include "bench/support/benchsupport.h"
 #include "deck/bargrid.h"
+#include "engine/deckengine.h"
 #include "library/paths.h"
 #include "library/sampletypes.h"
 #include "library/sampora.h"
@@ -93,13 +94,13 @@ private:
 // One deck row with its widgets; notes the wall time of every Playing signal.
 class Row {
 public:
-    Row(int id, Sampora *library, int type)
+    Row(int id, Sampora *library, int type, DeckEngine *engine = nullptr)
     {
         tempo.setRange(-16, 16);
         QAbstractSlider *p = &position;
         QAbstractSlider *t = &tempo;
         QAbstractButton *h = &hold;
-        player = std::make_unique<Player>(id, &p, &t, &library, &h, type);
+        player = std::make_unique<Player>(id, &p, &t, &library, &h, type, Player::TempoFinder {}, engine);
         player->changeVolume(100);
         QObject::connect(player.get(), &Player::Playing, [this] { playingMs.push_back(Player::wallClockMs()); });
     }
@@ -124,26 +125,51 @@ public:
     std::vector<double> playingMs;
 };
 
-// Three rows wired as the deck wires them: tempo matching and the quantize grid.
+// Three rows wired as the deck wires them: one engine, tempo matching and the quantize grid
+// (none with quantize off).
 class Deck {
 public:
-    Deck(Sampora *library, const std::array<int, 3> &types)
+    Deck(Sampora *library, const std::array<int, 3> &types, bool quantize = true)
         : library(library)
+        , engine(DeckEngine::standardArguments())
     {
         for (int id = 0; id < 3; ++id) {
-            rows[size_t(id)] = std::make_unique<Row>(id, library, types[size_t(id)]);
+            rows[size_t(id)] = std::make_unique<Row>(id, library, types[size_t(id)], &engine);
             players[id] = rows[size_t(id)]->player.get();
         }
         tempo = std::make_unique<TempoCTRL>(players, imports, &this->library);
         grid = std::make_unique<BarGrid>(std::array<Player *, 5> { players[0], players[1], players[2], nullptr, nullptr });
         for (Player *player : players)
-            player->setBarLineFinder([this](double earliestMs) { return grid->nextBarLine(earliestMs); });
+            if (quantize)
+                player->setBarLineFinder([this](double earliestMs) { return grid->nextBarLine(earliestMs); });
+    }
+    ~Deck()
+    {
+        tempo.reset();
+        for (auto &row : rows)
+            row.reset();
     }
 
     Row &row(int i) { return *rows[size_t(i)]; }
 
+    // The transport's pause and play, as the deck's play button does them.
+    void pauseAll()
+    {
+        engine.pauseOutput();
+        for (auto &row : rows)
+            row->player->pause();
+    }
+    void playAll()
+    {
+        engine.beginBatch();
+        for (auto &row : rows)
+            row->player->play();
+        engine.endBatch();
+    }
+
 private:
     Sampora *library;
+    DeckEngine engine;
     std::array<std::unique_ptr<Row>, 3> rows;
     Player *players[3] {};
     Player *imports[2] {};
@@ -395,12 +421,123 @@ QuantizeResult measureQuantize(const QString &root, int presses)
 
 
 
+// With quantizing off, a press is placed at the mixer's read head and heard one read-ahead later.
+// A row repeating a loop keeps the deck's output busy; a second row's four-bar loops click only on
+// their first frame, and its next is pressed at random moments: from each press to the new
+// loop's first click heard.
+std::vector<double> measurePressToHeard(const QString &root, int presses)
+{
+    Scene scene(root, QStringLiteral("press"));
+    scene.add(Melody, QStringLiteral("bed_120.wav"), AudioGen::clickLoop(2.0, 1, kRowPitch[0], kClickLevel));
+    for (const char *take : { "a", "b" })
+        scene.add(Beat, QStringLiteral("%1_120.wav").arg(QLatin1String(take)), AudioGen::clickLoop(8.0, 1, kRowPitch[1], kClickLevel));
+    Sampora library(HipHop);
+    Deck deck(&library, { Melody, Beat, Bass }, false);
+    deck.row(0).player->toggleRepeat();
+    Player &mover = *deck.row(1).player;
+
+    Recorder recorder;
+    std::vector<double> lagsMs;
+    if (!recorder.start())
+        return lagsMs;
+    deck.row(0).player->play();
+    mover.play();
+    waitMs(1500);
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int> pause(900, 2500);
+    std::vector<double> pressesMs;
+    for (int i = 0; i < presses; ++i) {
+        waitMs(pause(random));
+        pressesMs.push_back(Player::wallClockMs());
+        mover.next();
+    }
+    waitMs(1000);
+    deck.row(0).player->stop();
+    mover.stop();
+    waitMs(200);
+    const Recording recording = recorder.stop();
+    const std::vector<qint64> starts = Clicks::burstOnsets(recording.mono(), kRowPitch[1], kClickLevel, kMinClickSpacing);
+    for (double pressMs : pressesMs) {
+        auto start = std::lower_bound(starts.begin(), starts.end(), recording.frameAt(pressMs));
+        if (start != starts.end())
+            lagsMs.push_back(recording.wallMsOf(*start) - pressMs);
+    }
+    return lagsMs;
+}
+
+// Three rows of 120 BPM click loops over a quiet tone, the transport paused for 2 s and played
+// again: per row, how far its beats after the pause are from where they would be had the silence
+// been cut out of the recording.
+std::vector<double> measurePauseResume(const QString &root, int pauses)
+{
+    Scene scene(root, QStringLiteral("pause"));
+    const std::array<int, 3> types { Melody, Beat, Bass };
+    for (size_t r = 0; r < 3; ++r) {
+        AudioGen::Pcm loop = AudioGen::clickLoop(2.0, 4, kRowPitch[r], kClickLevel);
+        const AudioGen::Pcm bed = AudioGen::tone(2.0, 110.0 * double(r + 1), 0.02);
+        for (qsizetype i = 0; i < loop.samples.size() && i < bed.samples.size(); ++i)
+            loop.samples[i] = qint16(std::clamp(int(loop.samples[i]) + int(bed.samples[i]), -32768, 32767));
+        scene.add(types[r], QStringLiteral("row%1_120.wav").arg(r), loop);
+    }
+    Sampora library(HipHop);
+    Deck deck(&library, types);
+    for (int r = 0; r < 3; ++r)
+        deck.row(r).player->toggleRepeat();
+
+    Recorder recorder;
+    std::vector<double> offsetsMs;
+    if (!recorder.start())
+        return offsetsMs;
+    deck.playAll();
+    waitMs(3000);
+    for (int i = 0; i < pauses; ++i) {
+        waitMs(1000 + 337 * i);
+        deck.pauseAll();
+        waitMs(2000);
+        deck.playAll();
+    }
+    waitMs(1500);
+    for (int r = 0; r < 3; ++r)
+        deck.row(r).player->stop();
+    waitMs(200);
+    const Recording recording = recorder.stop();
+
+    // The pauses are the long runs of silence after the deck first sounded.
+    const std::vector<float> &mono = recording.mono();
+    std::vector<std::pair<qint64, qint64>> silences;
+    qint64 quietFrom = -1;
+    bool sounded = false;
+    for (qint64 i = 0; i < recording.frames(); ++i) {
+        const bool quiet = std::abs(mono[size_t(i)]) < 1e-4f;
+        if (!quiet) {
+            if (sounded && quietFrom >= 0 && i - quietFrom > Recording::kRate)
+                silences.emplace_back(quietFrom, i);
+            quietFrom = -1;
+            sounded = true;
+        } else if (quietFrom < 0) {
+            quietFrom = i;
+        }
+    }
+    const double beatMs = 500.0;
+    for (size_t r = 0; r < 3; ++r) {
+        const std::vector<qint64> clicks = Clicks::burstOnsets(mono, kRowPitch[r], kClickLevel, kMinClickSpacing);
+        for (const auto &[from, to] : silences) {
+            auto after = std::lower_bound(clicks.begin(), clicks.end(), to);
+            if (after == clicks.begin() || after == clicks.end())
+                continue;
+            const double spanMs = framesToMs(*after - *(after - 1) - (to - from));
+            offsetsMs.push_back(std::abs(std::remainder(spanMs, beatMs)));
+        }
+    }
+    return offsetsMs;
+}
+
 // Three rows of one type, no tempo matching, no grid, all playing.
-std::vector<std::unique_ptr<Row>> playThreeRows(Sampora *library)
+std::vector<std::unique_ptr<Row>> playThreeRows(Sampora *library, DeckEngine *engine)
 {
     std::vector<std::unique_ptr<Row>> rows;
     for (int id = 0; id < 3; ++id)
-        rows.push_back(std::make_unique<Row>(id, library, Bass));
+        rows.push_back(std::make_unique<Row>(id, library, Bass, engine));
     for (auto &row : rows)
         row->player->play();
     return rows;
@@ -413,7 +550,8 @@ double measureCpu(const QString &root)
         scene.add(Bass, QStringLiteral("bass%1_90.wav").arg(i), AudioGen::tone(4.0, 330.0 + 20 * i));
     // The three rows draw from one folder: what they cost does not depend on the type.
     Sampora library(HipHop);
-    const std::vector<std::unique_ptr<Row>> rows = playThreeRows(&library);
+    DeckEngine engine(DeckEngine::standardArguments());
+    const std::vector<std::unique_ptr<Row>> rows = playThreeRows(&library, &engine);
     waitMs(1500);
 
     const double cpuBefore = BenchSupport::cpuMs();
@@ -439,7 +577,8 @@ MemoryResult measureMemory(const QString &root)
     for (int i = 0; i < 12; ++i)
         scene.add(Bass, QStringLiteral("short_%1.wav").arg(QChar(u'a' + i)), AudioGen::tone(0.5, 300.0 + 25 * i));
     Sampora library(HipHop);
-    const std::vector<std::unique_ptr<Row>> rows = playThreeRows(&library);
+    DeckEngine engine(DeckEngine::standardArguments());
+    const std::vector<std::unique_ptr<Row>> rows = playThreeRows(&library, &engine);
     waitMs(500);
     MemoryResult result;
     for (int i = 1; i <= 500; ++i) {
@@ -490,6 +629,18 @@ int main(int argc, char **argv)
     if (!ok || driftSeconds <= 0)
         driftSeconds = 180;
 
+    if (qEnvironmentVariable("SAMPORA_BENCH_ONLY") == QLatin1String("press")) {
+        const std::vector<double> lags = measurePressToHeard(root, 12);
+        print("press_to_heard_ms", percentile95(lags), 1);
+        print("press_to_heard_ms_median", median(lags), 1);
+        return 0;
+    }
+    if (qEnvironmentVariable("SAMPORA_BENCH_ONLY") == QLatin1String("pause")) {
+        const std::vector<double> offsets = measurePauseResume(root, 3);
+        print("pause_resume_offset_ms", maximum(offsets), 1);
+        std::fprintf(stderr, "bench_audio: %zu row resumes measured\n", offsets.size());
+        return 0;
+    }
     if (qEnvironmentVariable("SAMPORA_BENCH_ONLY") == QLatin1String("drift")) {
         const std::vector<double> drift = measureRowDrift(root, driftSeconds);
         print("row_phase_drift_ms", percentile95(drift), 1);
@@ -524,6 +675,13 @@ int main(int argc, char **argv)
     const std::vector<double> drift = measureRowDrift(root, driftSeconds);
     print("row_phase_drift_ms", percentile95(drift), 1);
     print("row_phase_drift_ms_max", maximum(drift), 1);
+
+    const std::vector<double> pressLags = measurePressToHeard(root, 12);
+    print("press_to_heard_ms", percentile95(pressLags), 1);
+    print("press_to_heard_ms_median", median(pressLags), 1);
+    const std::vector<double> resumeOffsets = measurePauseResume(root, 3);
+    print("pause_resume_offset_ms", maximum(resumeOffsets), 1);
+    std::fprintf(stderr, "bench_audio: %zu presses heard, %zu row resumes measured\n", pressLags.size(), resumeOffsets.size());
 
     // How much each figure rests on, for whoever reads the run.
     std::fprintf(stderr, "bench_audio: %zu next seams, %zu repeat seams, %zu quantized presses measured, %zu event lags, %zu row distances\n",
