@@ -22,6 +22,7 @@ private slots:
     void goodSampleHeardEndsARunOfBrokenOnes();
     void genreChangeJustBeforeASeamLeavesNoSampleUnshown();
     void brokenSampleIsSkippedForAGoodOne();
+    void seekWhilePausedIsWherePlayGoesOn();
     void releaseOnThePositionSliderSeeks();
     void positionWithoutMediaChangesNothing();
     void stopRewinds();
@@ -227,6 +228,24 @@ void TestPlayerPlayback::brokenSampleIsSkippedForAGoodOne()
     QCOMPARE(player.bpm(), 90);
     // The broken sample is not filed in the history: previous() would only lead back into it.
     QVERIFY(player.pastTracks().isEmpty());
+}
+
+void TestPlayerPlayback::seekWhilePausedIsWherePlayGoesOn()
+{
+    PlayerRig rig({ { QStringLiteral("long.wav"), 8 } });
+    Player &player = *rig.player;
+    player.play();
+    QTRY_VERIFY_WITH_TIMEOUT(player.heardPosition() > 0.02f, 5000);
+    player.pause();
+    player.changePosition(60);
+    QTest::qWait(300);
+    QVERIFY(!player.isPlaying());
+    QCOMPARE(qRound(player.heardPosition() * 100), 60);
+    player.play();
+    QTest::qWait(500);
+    // 8 s long: half a second after play it is heard a little past 60 %, not from its start.
+    const float heard = player.heardPosition();
+    QVERIFY2(heard > 0.6f && heard < 0.7f, qPrintable(QString::number(heard)));
 }
 
 void TestPlayerPlayback::releaseOnThePositionSliderSeeks()

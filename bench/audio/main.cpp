@@ -4,7 +4,7 @@
 // rows report a new sample, and what the rows cost in CPU and memory.
 // Prints "key: value" lines; needs the audio server bench/run starts (PULSE_SERVER).
 // SAMPORA_BENCH_DRIFT_SECONDS shortens the three-row run (default 180 s); SAMPORA_BENCH_ONLY=drift
-// runs only that (=press, =pause: only those), SAMPORA_BENCH_BPMS=a,b,c names its loops other BPMs, and SAMPORA_BENCH_TRACE=file
+// runs only that (=short, =press, =pause: only those), SAMPORA_BENCH_BPMS=a,b,c names its loops other BPMs, and SAMPORA_BENCH_TRACE=file
 // writes every click found and every rate change, in seconds of the recording.
 #include <algorithm>
 #include <array>
@@ -629,6 +629,14 @@ int main(int argc, char **argv)
     if (!ok || driftSeconds <= 0)
         driftSeconds = 180;
 
+    if (qEnvironmentVariable("SAMPORA_BENCH_ONLY") == QLatin1String("short")) {
+        std::vector<double> gaps;
+        for (double seconds : { 0.05, 0.1, 0.3 })
+            append(gaps, measureSeams(root, seconds, false, int(3.0 / seconds)).gapsMs);
+        print("short_sample_gap_ms", median(absolute(gaps)), 2);
+        print("short_sample_gap_ms_max", maximum(absolute(gaps)), 2);
+        return 0;
+    }
     if (qEnvironmentVariable("SAMPORA_BENCH_ONLY") == QLatin1String("press")) {
         const std::vector<double> lags = measurePressToHeard(root, 12);
         print("press_to_heard_ms", percentile95(lags), 1);
@@ -675,6 +683,13 @@ int main(int argc, char **argv)
     const std::vector<double> drift = measureRowDrift(root, driftSeconds);
     print("row_phase_drift_ms", percentile95(drift), 1);
     print("row_phase_drift_ms_max", maximum(drift), 1);
+
+    // One-shots shorter than the output's read-ahead, following each other.
+    std::vector<double> shortGaps;
+    for (double seconds : { 0.05, 0.1, 0.3 })
+        append(shortGaps, measureSeams(root, seconds, false, int(3.0 / seconds)).gapsMs);
+    print("short_sample_gap_ms", median(absolute(shortGaps)), 2);
+    print("short_sample_gap_ms_max", maximum(absolute(shortGaps)), 2);
 
     const std::vector<double> pressLags = measurePressToHeard(root, 12);
     print("press_to_heard_ms", percentile95(pressLags), 1);

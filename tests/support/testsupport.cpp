@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocalSocket>
 #include <QProcess>
 
 #include "library/paths.h"
@@ -41,6 +42,14 @@ bool audioServerAnswers()
 {
     if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
         return false;
+    // The headless session's server listens on a local socket: a connection tells, without a
+    // child process (ThreadSanitizer's runtime cannot follow Qt's fork).
+    const QString server = qEnvironmentVariable("PULSE_SERVER");
+    if (server.startsWith(QLatin1String("unix:"))) {
+        QLocalSocket socket;
+        socket.connectToServer(server.mid(5));
+        return socket.waitForConnected(3000);
+    }
     QProcess pactl;
     pactl.start(QStringLiteral("pactl"), {QStringLiteral("info")});
     return pactl.waitForFinished(3000) && pactl.exitStatus() == QProcess::NormalExit && pactl.exitCode() == 0;
