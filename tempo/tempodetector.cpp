@@ -44,18 +44,16 @@ void routeAubioMessages()
     });
 }
 
-struct Heard {
-    double trackerBpm = 0.0;
-    double seconds = 0.0;
-};
-
 bool isMp3(const QString &path)
 {
     return QFileInfo(path).suffix().compare(QLatin1String("mp3"), Qt::CaseInsensitive) == 0;
 }
 
-// Runs aubio's beat tracker over the file (mixed to mono at its own sample rate).
-std::optional<Heard> listen(const QString &path)
+} // namespace
+
+// Runs aubio's beat tracker and onset detector over the file (mixed to mono at its own sample
+// rate).
+std::optional<BeatEvidence> TempoDetector::listen(const QString &path)
 {
     routeAubioMessages();
     QByteArray name = QFile::encodeName(path);
@@ -71,15 +69,22 @@ std::optional<Heard> listen(const QString &path)
         new_aubio_tempo(method, kWindow, kHop, rate), del_aubio_tempo);
     const std::unique_ptr<fvec_t, void (*)(fvec_t *)> input(new_fvec(kHop), del_fvec);
     const std::unique_ptr<fvec_t, void (*)(fvec_t *)> beat(new_fvec(1), del_fvec);
-    if (!tracker || !input || !beat)
+    const std::unique_ptr<aubio_onset_t, void (*)(aubio_onset_t *)> onset(
+        new_aubio_onset(method, kWindow, kHop, rate), del_aubio_onset);
+    const std::unique_ptr<fvec_t, void (*)(fvec_t *)> onsetFound(new_fvec(1), del_fvec);
+    if (!tracker || !input || !beat || !onset || !onsetFound)
         return std::nullopt;
 
+    BeatEvidence heard;
     const quint64 maxFrames = quint64(kMaxListenSeconds * rate);
     quint64 frames = 0;
     uint_t read = 0;
     do {
         aubio_source_do(source.get(), input.get(), &read);
         aubio_tempo_do(tracker.get(), input.get(), beat.get());
+        aubio_onset_do(onset.get(), input.get(), onsetFound.get());
+        if (onsetFound->data[0] != 0)
+            heard.onsets.append(aubio_onset_get_last_s(onset.get()));
         frames += read;
     } while (read == kHop && frames < maxFrames);
 
@@ -88,8 +93,13 @@ std::optional<Heard> listen(const QString &path)
         frames = qMax<quint64>(frames, aubio_source_get_duration(source.get()));
     else if (isMp3(path) && frames % kMp3Frame == 0 && frames > kMp3ExtraFrames)
         frames -= kMp3ExtraFrames;
-    return Heard { aubio_tempo_get_bpm(tracker.get()), double(frames) / rate };
+    heard.trackerBpm = aubio_tempo_get_bpm(tracker.get());
+    heard.confidence = aubio_tempo_get_confidence(tracker.get());
+    heard.seconds = double(frames) / rate;
+    return heard;
 }
+
+namespace {
 
 bool isMidi(const QString &path)
 {
@@ -108,8 +118,11 @@ int TempoDetector::analyse(const QString &path)
 {
     if (isMidi(path))
         return MidiTempo::fromFile(path);
-    const std::optional<Heard> heard = listen(path);
-    return heard ? LoopTempo::refine(heard->trackerBpm, heard->seconds) : -1;
+    const std::optional<BeatEvidence> heard = listen(path);
+    if (!heard)
+        return -1;
+    const int bpm = LoopTempo::refine(heard->trackerBpm, heard->seconds);
+    return bpm > 0 && heard->isBeat(bpm) ? bpm : -1;
 }
 
 SampleTempo TempoDetector::tempoFor(const QString &path)
