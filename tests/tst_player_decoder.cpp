@@ -155,6 +155,10 @@ void TestPlayerDecoder::initTestCase()
     QVERIFY(writeBytes(path("garbage.mp3"), garbage));
     QVERIFY(writeBytes(path("garbage.mid"), QByteArray("MThd") + garbage));
     QVERIFY(writeBytes(path("header-only.wav"), readAll(wav16).left(44)));
+    AudioGen::Pcm blip;
+    blip.sampleRate = 4000000;
+    blip.samples.fill(1000, 20 * blip.channels);
+    QVERIFY(AudioGen::writeWav(path("blip-4mhz.wav"), blip));
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.wav")));
 }
 
@@ -190,6 +194,8 @@ void TestPlayerDecoder::decodesEachKindToTheStreamFormat_data()
     QTest::newRow("garbage after a MIDI tag") << "garbage.mid" << 0LL << 0LL << -1LL << "not a playable audio file";
     QTest::newRow("WAV header, no audio") << "header-only.wav" << 0LL << 0LL << -1LL << "not a playable audio file";
     QTest::newRow("folder") << "folder.wav" << 0LL << 0LL << -1LL << "not a playable audio file";
+    // 20 frames at 4 MHz are less than one at the stream's rate (found by the decoder fuzzer).
+    QTest::newRow("less than a frame") << "blip-4mhz.wav" << 0LL << 0LL << -1LL << "not a playable audio file";
 }
 
 void TestPlayerDecoder::decodesEachKindToTheStreamFormat()
