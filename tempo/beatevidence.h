@@ -6,15 +6,17 @@
 // beat tracker names a tempo for anything, a sine or a pad included; a beat needs enough onsets
 // (notes, hits) that fall on one grid of sixteenth notes at the tempo found. The thresholds were
 // measured on the demo loops and on generated sounds without a beat (the tempo detection
-// benchmark): sines, noise, pads, single hits and reversed swells of 0.5-10 s give at most 5
-// onsets, the loops at least 6, each of them on the grid. Pure arithmetic, checked by table.
+// benchmark): sines, noise, pads, single hits and reversed swells of 0.5-10 s give at most 3
+// onsets, the loops at least 6, each with 95-100 % of them on the grid. Pure arithmetic,
+// checked by table.
 struct BeatEvidence {
     double trackerBpm = 0.0;
     // The tracker's own confidence. Kept for the benchmark's report, not used: it is 0 for
     // most of the demo loops and up to 0.8 for a plain sine.
     double confidence = 0.0;
     double seconds = 0.0;
-    QVector<double> onsets; // when a note or hit began, in seconds
+    // When a note or hit began, in seconds; not those far below the sound's loudest moments.
+    QVector<double> onsets;
 
     static constexpr int kMinOnsets = 6;
     static constexpr double kMinOnGrid = 0.8;
