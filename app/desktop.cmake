@@ -7,7 +7,6 @@
 #   share/icons/hicolor/NxN/apps/sampora.png
 #   share/man/man1/sampora.1.gz
 include(GNUInstallDirs)
-set(SAMPORA_APP_ID app.sampora.Sampora)
 set(SAMPORA_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/sampora)
 
 install(TARGETS sampora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -47,7 +46,10 @@ install(CODE "execute_process(COMMAND $<TARGET_FILE:sampora_demo>
 # Qt its window-system plugin to show anything, which no library link reveals.
 set(CPACK_PACKAGE_NAME sampora)
 set(CPACK_PACKAGE_VENDOR "The Sampora developers")
-set(CPACK_PACKAGE_CONTACT "The Sampora developers <feedback@sampora.app>")
+# No address is made up: a distributor names who answers for the package, with their mail.
+set(SAMPORA_PACKAGE_CONTACT "The Sampora developers" CACHE STRING
+    "Maintainer of the .deb, e.g. \"Jane Doe <jane@example.org>\"")
+set(CPACK_PACKAGE_CONTACT "${SAMPORA_PACKAGE_CONTACT}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "sample mixer that tempo-matches loops from your library")
 set(CPACK_PACKAGE_DESCRIPTION "Sampora plays random loops of three sample types from the genre playlist\n you pick, reads each loop's tempo from its file name and bends the play rates\n so the tempos meet, and saves the mix you like as a project folder.")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY sampora)

@@ -3,6 +3,7 @@
 
 #include "app/commandline.h"
 #include "app/mainwindow.h"
+#include "app/programinfo.h"
 #include "app/translations.h"
 #include "library/librarylocation.h"
 #include "library/logcategories.h"
@@ -24,8 +25,7 @@ int answerOnTerminal(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication::setApplicationName(QStringLiteral("sampora"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(SAMPORA_VERSION));
+    ProgramInfo::identify();
     if (CommandLine::asksForTextOnly(argc, argv))
         return answerOnTerminal(argc, argv);
 
@@ -37,6 +37,8 @@ int main(int argc, char *argv[])
     QString error;
     if (!Paths::libraryLocation().seed(&error))
         qCWarning(lcApp).noquote() << "The sample library could not be prepared:" << error;
+    else if (const QString problem = ProgramInfo::libraryProblem(); !problem.isEmpty())
+        qCWarning(lcApp).noquote() << problem;
 
     MainWindow window(commandLine.updateCheckAtStart());
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("sampora"), QIcon(QStringLiteral("pixmaps:sampora-icon.png"))));

@@ -59,7 +59,8 @@ MainWindow::MainWindow(bool checkForUpdatesAtStart)
     createActions();
     createMenus();
 
-    statusBar()->showMessage(tr("Make your sample library work for you!"), 0);
+    const QString libraryProblem = ProgramInfo::libraryProblem();
+    statusBar()->showMessage(libraryProblem.isEmpty() ? tr("Make your sample library work for you!") : libraryProblem, 0);
     setWindowTitle(tr("Sampora: Beta 0.2"));
     setMinimumSize(370, 160);
     setStyleSheet(QStringLiteral("Background-color:#040B19; color:white; "));

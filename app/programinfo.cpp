@@ -1,9 +1,18 @@
 #include "app/programinfo.h"
 
+#include <QGuiApplication>
+
 #include <vlc/vlc.h>
 
 #include "library/librarylocation.h"
 #include "library/paths.h"
+
+void ProgramInfo::identify()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("sampora"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(SAMPORA_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral(SAMPORA_APP_ID));
+}
 
 QString ProgramInfo::libraryText()
 {
@@ -20,7 +29,13 @@ QString ProgramInfo::libraryText()
         why = tr("named by --config");
         break;
     }
-    return tr("Library: %1 (%2)").arg(location.configPath, why);
+    const QString problem = libraryProblem();
+    return tr("Library: %1 (%2)").arg(location.configPath, why) + (problem.isEmpty() ? QString() : QLatin1Char('\n') + problem);
+}
+
+QString ProgramInfo::libraryProblem()
+{
+    return Paths::libraryLocation().writeProblem();
 }
 
 QString ProgramInfo::vlcVersion()

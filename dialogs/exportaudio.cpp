@@ -154,7 +154,8 @@ void ExportAudioDialog::formatChanged()
 void ExportAudioDialog::showLength()
 {
     const int seconds = qRound(job().seconds());
-    lengthLabel->setText(tr("%1:%2 at %3 BPM")
+    // %L: the tempo's decimal mark is the user's ("88,5" in German).
+    lengthLabel->setText(tr("%1:%2 at %L3 BPM")
                              .arg(seconds / 60)
                              .arg(seconds % 60, 2, 10, QLatin1Char('0'))
                              .arg(mix.gridBpm, 0, 'f', 1));

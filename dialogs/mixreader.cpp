@@ -123,7 +123,7 @@ OpenedMix read(const QString &path)
         const QString rateText = line.mid(at + kPlayingAt.size());
         const double rate = rateText.toDouble(&isNumber);
         if (!isNumber || !(rate >= kMinRate && rate <= kMaxRate)) {
-            mix.skipped << tr("%1: the rate \"%2\" is not between %3 and %4.")
+            mix.skipped << tr("%1: the rate \"%2\" is not between %L3 and %L4.")
                                .arg(fileName, shown(rateText))
                                .arg(kMinRate, 0, 'f', 2)
                                .arg(kMaxRate, 0, 'f', 2);

@@ -25,12 +25,13 @@ QString tr(const char *text)
 
 QString notParsedMessage()
 {
-    return tr("There was an error detected in config.xml: can not set doc type.");
+    // Spelt out: lupdate finds no context for tr() outside a class.
+    return QCoreApplication::translate("ConfigWriter", "There was an error detected in config.xml: can not set doc type.");
 }
 
 QString wrongRootMessage()
 {
-    return tr("There is an error in config.xml:no Root Tag \"sampora\".");
+    return QCoreApplication::translate("ConfigWriter", "There is an error in config.xml:no Root Tag \"sampora\".");
 }
 
 // The bytes are always UTF-8; a declaration naming another encoding would make the

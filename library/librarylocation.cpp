@@ -46,7 +46,7 @@ bool LibraryLocation::seed(QString *error) const
         return true;
     // The first import writes the file but does not create its folder.
     const QString folder = QFileInfo(configPath).absolutePath();
-    if (kind == Kind::UserConfig && !QDir().mkpath(folder)) {
+    if (kind != Kind::BesideProgram && !QDir().mkpath(folder)) {
         *error = QStringLiteral("cannot create %1").arg(folder);
         return false;
     }
@@ -60,4 +60,23 @@ bool LibraryLocation::seed(QString *error) const
     // The shipped file is read-only; the user's copy must not be.
     QFile::setPermissions(configPath, QFile::permissions(configPath) | QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     return true;
+}
+
+QString LibraryLocation::writeProblem() const
+{
+    const QFileInfo file(configPath);
+    const QFileInfo folder(file.absolutePath());
+    if (!folder.exists()) {
+        // seed() makes the folder: it must be possible below the nearest folder that exists.
+        QFileInfo existing = folder;
+        while (!existing.exists() && !existing.isRoot())
+            existing = QFileInfo(existing.absolutePath());
+        if (existing.isDir() && existing.isWritable())
+            return QString();
+        return tr("Changes to the library cannot be saved: the folder %1 cannot be created.").arg(folder.filePath());
+    }
+    if (!folder.isDir() || !folder.isWritable() || (file.exists() && !file.isWritable()))
+        return tr("Changes to the library cannot be saved: you may not write %1.")
+            .arg(folder.isDir() && folder.isWritable() ? file.filePath() : folder.filePath());
+    return QString();
 }

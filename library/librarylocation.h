@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 // Where the library file lives. A config.xml beside the executable in a folder the user can
@@ -7,6 +8,9 @@
 // installed package) keeps the library in the user's configuration folder instead, seeded
 // on first start from the read-only config.xml the package ships, if any.
 struct LibraryLocation {
+    Q_DECLARE_TR_FUNCTIONS(LibraryLocation)
+
+public:
     enum class Kind {
         BesideProgram, // portable: <program folder>/config.xml
         UserConfig,    // ~/.config/sampora/config.xml
@@ -23,7 +27,11 @@ struct LibraryLocation {
     static LibraryLocation choose(const QString &programDir, const QString &dataDir, const QString &userConfigDir);
     static LibraryLocation commandLine(const QString &file);
 
-    // Makes a user library ready on its first start: creates its folder and copies seedPath to
+    // Makes a library ready on its first start: creates its folder and copies seedPath to
     // configPath if there is no library there yet. Returns false with a message on failure.
     bool seed(QString *error) const;
+
+    // Why changes to the library cannot be saved, for the user; empty when they can. A change
+    // replaces the file through a new one beside it, so the folder must be writable too.
+    QString writeProblem() const;
 };

@@ -3,6 +3,7 @@
 #include <random>
 #include <utility>
 
+#include <QDir>
 #include <QHash>
 
 #include "library/configfile.h"
@@ -60,16 +61,19 @@ void Sampora::updateMedia()
     if (!config.readable())
         return;
 
+    // Older versions stored a folder again when it was imported as "/x/y/" after "/x/y": it is
+    // one folder, and its samples must not come up twice as often in the draw. The file keeps
+    // its entries until the user changes the library.
     std::array<QList<LibraryFolder>, 3> folders;
     for (const ConfigFile::Entry &entry : ConfigFile::entries(config.doc)) {
-        const LibraryFolder folder{entry.path, *entry.type()};
+        const LibraryFolder folder{QDir::cleanPath(entry.path), *entry.type()};
         for (const GenrePreset genre : {HipHop, Techno, Custom}) {
-            if (entry.inGenre(genre))
+            if (entry.inGenre(genre) && !folders[genre].contains(folder))
                 folders[genre].append(folder);
         }
     }
 
-    // A folder in several playlists (or listed twice) is walked once and shared.
+    // A folder in several playlists or of several types is walked once and shared.
     QHash<QString, std::shared_ptr<const FolderFiles>> scanned;
     std::array<GenreLists, 3> samples;
     for (const GenrePreset genre : {HipHop, Techno, Custom}) {

@@ -7,7 +7,13 @@ namespace {
 
 QString tr(const char *text)
 {
-    return QCoreApplication::translate("UpdateCheck", text);
+    return QCoreApplication::translate("InstallerPolicy", text);
+}
+
+// Where a URL is served from, as the user reads it: host, and the port when one is named.
+QString origin(const QUrl &url)
+{
+    return url.port() < 0 ? url.host() : QStringLiteral("%1:%2").arg(url.host()).arg(url.port());
 }
 
 } // namespace
@@ -22,9 +28,11 @@ QString refuseLocation(const QUrl &manifestUrl, const QUrl &installerUrl)
     if (!installerUrl.isValid() || installerUrl.scheme() != QLatin1String("https"))
         return tr("The installer is offered from an address that is not a secure web address (https):\n%1")
             .arg(shown);
-    if (installerUrl.host().isEmpty() || installerUrl.host() != manifestUrl.host())
+    // Another port of the same machine is another service, which may not be ours.
+    if (installerUrl.host().isEmpty() || installerUrl.scheme() != manifestUrl.scheme()
+        || installerUrl.host() != manifestUrl.host() || installerUrl.port(443) != manifestUrl.port(443))
         return tr("The installer is offered from %1, not from the update server %2.")
-            .arg(installerUrl.host(), manifestUrl.host());
+            .arg(origin(installerUrl), origin(manifestUrl));
     return QString();
 }
 

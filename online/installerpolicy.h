@@ -11,8 +11,8 @@
 // installer may go on.
 namespace InstallerPolicy {
 
-// The installer must come over https from the host that served the manifest: no file: or
-// data: URLs, no plain http, no other server.
+// The installer must come over https from the scheme, host and port that served the manifest:
+// no file: or data: URLs, no plain http, no other server or service.
 QString refuseLocation(const QUrl &manifestUrl, const QUrl &installerUrl);
 
 // When the manifest publishes a SHA-256 digest (64 hex digits, any case, surrounding blanks

@@ -1,5 +1,6 @@
 #include "online/updatecheck.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -14,7 +15,8 @@
 
 UpdateCheck::UpdateCheck(QObject *parent, bool checkAtStart)
     : QObject(parent)
-    , currentVersion(QStringLiteral("0.2"))
+    // The program's version as the application states it, the same one About and --version show.
+    , currentVersion(QCoreApplication::applicationVersion())
 {
     if (checkAtStart && OnlineServices::isConfigured())
         fetchManifest();
@@ -71,7 +73,7 @@ void UpdateCheck::parseXML()
         latestVersion = *manifest.latestVersion;
     if (manifest.updateAvailable) {
         offered.manifestUrl = source ? source->url() : OnlineServices::manifestUrl();
-        offered.installerUrl = QUrl(manifest.downloadLocation.value_or(QString()), QUrl::StrictMode);
+        offered.installerUrl = QUrl(manifest.downloadLocation.value_or(QString()).trimmed(), QUrl::StrictMode);
         offered.sha256 = manifest.sha256;
     }
     qCDebug(lcOnline) << manifest.updateAvailable;

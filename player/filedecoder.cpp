@@ -61,7 +61,8 @@ bool FileDecoder::open(const QString &path, QString *reason)
     source = QFileInfo(path).isFile() ? openSource(path) : nullptr;
     if (source && source->sampleRate() != PcmFormat::kRate) {
         resampler = std::make_unique<Resampler>(source->sampleRate(), PcmFormat::kRate);
-        if (!resampler->isValid())
+        // A few frames at a very high rate come to less than one frame here.
+        if (!resampler->isValid() || totalFrames() < 1)
             source.reset();
     }
     if (!source) {

@@ -60,8 +60,9 @@ private:
 
 int dataBytes(quint8 status) { return (status & 0xf0) == 0xc0 || (status & 0xf0) == 0xd0 ? 1 : 2; }
 
-// Walks one track chunk: collects its tempo changes and returns the tick it ends at.
-quint64 readTrack(ByteReader track, std::multimap<quint64, quint32> &tempos)
+// Walks one track chunk: collects its tempo changes, raises lastEvent to the tick of its last
+// channel message (a note off, usually) and returns the tick it ends at.
+quint64 readTrack(ByteReader track, std::multimap<quint64, quint32> &tempos, quint64 &lastEvent)
 {
     quint64 tick = 0;
     quint8 runningStatus = 0; // of channel messages; meta and system events leave it alone
@@ -82,13 +83,37 @@ quint64 readTrack(ByteReader track, std::multimap<quint64, quint32> &tempos)
         } else if (b >= 0x80 && b < 0xf0) {
             runningStatus = b;
             track.skip(dataBytes(b));
+            lastEvent = std::max(lastEvent, tick);
         } else if (b < 0x80 && runningStatus) {
             track.skip(dataBytes(runningStatus) - 1); // b was the first data byte
+            lastEvent = std::max(lastEvent, tick);
         } else {
             break; // not a track we can read further
         }
     }
     return tick;
+}
+
+// The time of a tick through the tempo changes; empty for a division that names no time.
+std::optional<double> secondsAt(quint64 endTick, quint16 division, const std::multimap<quint64, quint32> &tempos)
+{
+    if (division & 0x8000) { // SMPTE: frames per second and ticks per frame, no tempo
+        const int framesPerSecond = -qint8(division >> 8);
+        const int ticksPerFrame = division & 0xff;
+        const double fps = framesPerSecond == 29 ? 29.97 : framesPerSecond;
+        return fps > 0 && ticksPerFrame > 0 ? std::optional(endTick / (fps * ticksPerFrame)) : std::nullopt;
+    }
+    double seconds = 0.0;
+    quint64 tick = 0;
+    quint32 tempo = kDefaultTempo;
+    for (const auto &[changeTick, newTempo] : tempos) {
+        if (changeTick >= endTick)
+            break;
+        seconds += double(changeTick - tick) * tempo / division / 1e6;
+        tick = changeTick;
+        tempo = newTempo;
+    }
+    return seconds + double(endTick - tick) * tempo / division / 1e6;
 }
 
 } // namespace
@@ -110,6 +135,7 @@ std::optional<double> MidiTiming::lengthSeconds(const QByteArray &smf)
 
     std::multimap<quint64, quint32> tempos;
     quint64 endTick = 0;
+    quint64 lastEvent = 0;
     qsizetype pos = 8 + headerLength;
     while (pos + 8 <= smf.size()) {
         ByteReader chunk(smf, pos, smf.size());
@@ -118,25 +144,12 @@ std::optional<double> MidiTiming::lengthSeconds(const QByteArray &smf)
         const quint32 length = chunk.bigEndian(4);
         const qsizetype bodyEnd = std::min<qsizetype>(smf.size(), pos + 8 + qsizetype(length));
         if (id == "MTrk")
-            endTick = std::max(endTick, readTrack(ByteReader(smf, pos + 8, bodyEnd), tempos));
+            endTick = std::max(endTick, readTrack(ByteReader(smf, pos + 8, bodyEnd), tempos, lastEvent));
         pos = bodyEnd;
     }
 
-    if (division & 0x8000) { // SMPTE: frames per second and ticks per frame, no tempo
-        const int framesPerSecond = -qint8(division >> 8);
-        const int ticksPerFrame = division & 0xff;
-        const double fps = framesPerSecond == 29 ? 29.97 : framesPerSecond;
-        return fps > 0 && ticksPerFrame > 0 ? std::optional(endTick / (fps * ticksPerFrame)) : std::nullopt;
-    }
-    double seconds = 0.0;
-    quint64 tick = 0;
-    quint32 tempo = kDefaultTempo;
-    for (const auto &[changeTick, newTempo] : tempos) {
-        if (changeTick >= endTick)
-            break;
-        seconds += double(changeTick - tick) * tempo / division / 1e6;
-        tick = changeTick;
-        tempo = newTempo;
-    }
-    return seconds + double(endTick - tick) * tempo / division / 1e6;
+    const std::optional<double> end = secondsAt(endTick, division, tempos);
+    if (!end)
+        return std::nullopt;
+    return std::min(*end, *secondsAt(std::min(lastEvent, endTick), division, tempos) + kReleaseSeconds);
 }

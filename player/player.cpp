@@ -1232,9 +1232,15 @@ bool Player::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched != positionSlider)
         return false;
-    if (event->type() == QEvent::MouseButtonPress) {
+    // Only the left button owns the slider: a right press opens the context menu, which takes the
+    // release, and the handle would stay the user's for good.
+    const bool press = event->type() == QEvent::MouseButtonPress;
+    if ((!press && event->type() != QEvent::MouseButtonRelease)
+        || static_cast<QMouseEvent *>(event)->button() != Qt::LeftButton)
+        return false;
+    if (press) {
         mouseOnSlider = true;
-    } else if (event->type() == QEvent::MouseButtonRelease) {
+    } else {
         qCDebug(lcPlayer) << "event Filter";
         mouseOnSlider = false;
         const auto *mouse = static_cast<QMouseEvent *>(event);

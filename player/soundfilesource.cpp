@@ -1,5 +1,7 @@
 #include "player/soundfilesource.h"
 
+#include <algorithm>
+
 #include <QFile>
 
 #include <sndfile.h>
@@ -47,6 +49,25 @@ std::vector<StereoDownmix::Side> sidesOf(SNDFILE *file, int channels)
     return StereoDownmix::defaultSides(channels);
 }
 
+// How many frames the file really holds. The header's count is a claim: an MP3 cut short keeps
+// the whole song's length in its Info/Xing tag, and a row would play silence for the rest.
+// The claim holds when its last frame can be read (a seek and one frame); otherwise the file is
+// counted by decoding it, which only a damaged file costs. Leaves the file at its start.
+qint64 framesPresent(SNDFILE *file, qint64 announced, int channels)
+{
+    std::vector<float> frames(size_t(1024) * channels);
+    qint64 present = announced;
+    if (sf_seek(file, announced - 1, SEEK_SET) != announced - 1 || sf_readf_float(file, frames.data(), 1) != 1) {
+        present = 0;
+        if (sf_seek(file, 0, SEEK_SET) != 0)
+            return 0;
+        for (sf_count_t got; (got = sf_readf_float(file, frames.data(), 1024)) > 0;)
+            present += got;
+        qCDebug(lcPlayer) << "announces" << announced << "frames, holds" << present;
+    }
+    return sf_seek(file, 0, SEEK_SET) == 0 ? std::min(present, announced) : 0;
+}
+
 } // namespace
 
 std::unique_ptr<SoundFileSource> SoundFileSource::open(const QString &path)
@@ -57,6 +78,8 @@ std::unique_ptr<SoundFileSource> SoundFileSource::open(const QString &path)
         qCDebug(lcPlayer) << "libsndfile cannot open" << path << sf_strerror(nullptr);
         return nullptr;
     }
+    if (info.channels >= 1 && info.samplerate >= 1 && info.frames >= 1)
+        info.frames = framesPresent(file, info.frames, info.channels);
     if (info.channels < 1 || info.samplerate < 1 || info.frames < 1) {
         qCDebug(lcPlayer) << "no audio in" << path << info.channels << info.samplerate << info.frames;
         sf_close(file);

@@ -18,8 +18,9 @@
 namespace {
 
 constexpr QLatin1String kFormat("sampora-tempo-cache");
-// Raised whenever the analysis changes, so that results of an older one are measured again.
-constexpr int kVersion = 1;
+// Raised whenever the analysis changes, so that results of an older one are measured again
+// (2: sounds without onsets on a grid get no tempo).
+constexpr int kVersion = 2;
 constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
 // Saving after every analysis would rewrite a large cache thousands of times while a new
 // library is analysed; saving never would lose everything to a crash.

@@ -1,5 +1,7 @@
 #include "tempo/tempodetector.h"
 
+#include <algorithm>
+#include <array>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -20,6 +22,8 @@ namespace {
 // aubio's tracker at its usual resolution: 11.6 ms steps at 44.1 kHz.
 constexpr uint_t kHop = 512;
 constexpr uint_t kWindow = 1024;
+constexpr smpl_t kSilenceLift = 5e-4;
+constexpr smpl_t kOnsetBelowLoudestDb = 30.0f;
 // A tempo is heard within the first minute; longer files are not decoded to their end.
 constexpr double kMaxListenSeconds = 60.0;
 
@@ -44,18 +48,16 @@ void routeAubioMessages()
     });
 }
 
-struct Heard {
-    double trackerBpm = 0.0;
-    double seconds = 0.0;
-};
-
 bool isMp3(const QString &path)
 {
     return QFileInfo(path).suffix().compare(QLatin1String("mp3"), Qt::CaseInsensitive) == 0;
 }
 
-// Runs aubio's beat tracker over the file (mixed to mono at its own sample rate).
-std::optional<Heard> listen(const QString &path)
+} // namespace
+
+// Runs aubio's beat tracker and onset detector over the file (mixed to mono at its own sample
+// rate).
+std::optional<BeatEvidence> TempoDetector::listen(const QString &path)
 {
     routeAubioMessages();
     QByteArray name = QFile::encodeName(path);
@@ -71,15 +73,41 @@ std::optional<Heard> listen(const QString &path)
         new_aubio_tempo(method, kWindow, kHop, rate), del_aubio_tempo);
     const std::unique_ptr<fvec_t, void (*)(fvec_t *)> input(new_fvec(kHop), del_fvec);
     const std::unique_ptr<fvec_t, void (*)(fvec_t *)> beat(new_fvec(1), del_fvec);
-    if (!tracker || !input || !beat)
+    const std::unique_ptr<aubio_onset_t, void (*)(aubio_onset_t *)> onset(
+        new_aubio_onset(method, kWindow, kHop, rate), del_aubio_onset);
+    const std::unique_ptr<fvec_t, void (*)(fvec_t *)> onsetFound(new_fvec(1), del_fvec);
+    if (!tracker || !input || !beat || !onset || !onsetFound)
         return std::nullopt;
 
+    const std::unique_ptr<fvec_t, void (*)(fvec_t *)> lifted(new_fvec(kHop), del_fvec);
+    if (!lifted)
+        return std::nullopt;
+
+    BeatEvidence heard;
+    // Each onset with the level around it (the loudest of the last frames, in dB), and the
+    // loudest frame of the sound.
+    QVector<QPair<double, smpl_t>> onsets;
+    std::array<smpl_t, 3> recentLevels;
+    recentLevels.fill(-1000.0f);
+    smpl_t loudest = -1000.0f;
     const quint64 maxFrames = quint64(kMaxListenSeconds * rate);
     quint64 frames = 0;
     uint_t read = 0;
     do {
         aubio_source_do(source.get(), input.get(), &read);
         aubio_tempo_do(tracker.get(), input.get(), beat.get());
+        // The onset detector drops an onset when the frame after it is silent, and digital
+        // silence always is: a click loop or a gated kick would show no onsets after its first.
+        // A constant offset just above the silence gate (-66 dB) keeps it open; steady and
+        // without any high frequency, it neither makes onsets nor hides a bass line's.
+        for (uint_t i = 0; i < kHop; ++i)
+            lifted->data[i] = input->data[i] + kSilenceLift;
+        aubio_onset_do(onset.get(), lifted.get(), onsetFound.get());
+        std::rotate(recentLevels.begin(), recentLevels.begin() + 1, recentLevels.end());
+        recentLevels.back() = aubio_db_spl(input.get());
+        loudest = std::max(loudest, recentLevels.back());
+        if (onsetFound->data[0] != 0)
+            onsets.append({ aubio_onset_get_last_s(onset.get()), *std::max_element(recentLevels.begin(), recentLevels.end()) });
         frames += read;
     } while (read == kHop && frames < maxFrames);
 
@@ -88,8 +116,19 @@ std::optional<Heard> listen(const QString &path)
         frames = qMax<quint64>(frames, aubio_source_get_duration(source.get()));
     else if (isMp3(path) && frames % kMp3Frame == 0 && frames > kMp3ExtraFrames)
         frames -= kMp3ExtraFrames;
-    return Heard { aubio_tempo_get_bpm(tracker.get()), double(frames) / rate };
+    // What stirs far below the sound's loudest moments (the first murmurs of a swell) is no
+    // beat anyone hears.
+    for (const auto &[at, level] : std::as_const(onsets)) {
+        if (level >= loudest - kOnsetBelowLoudestDb)
+            heard.onsets.append(at);
+    }
+    heard.trackerBpm = aubio_tempo_get_bpm(tracker.get());
+    heard.confidence = aubio_tempo_get_confidence(tracker.get());
+    heard.seconds = double(frames) / rate;
+    return heard;
 }
+
+namespace {
 
 bool isMidi(const QString &path)
 {
@@ -108,8 +147,11 @@ int TempoDetector::analyse(const QString &path)
 {
     if (isMidi(path))
         return MidiTempo::fromFile(path);
-    const std::optional<Heard> heard = listen(path);
-    return heard ? LoopTempo::refine(heard->trackerBpm, heard->seconds) : -1;
+    const std::optional<BeatEvidence> heard = listen(path);
+    if (!heard)
+        return -1;
+    const int bpm = LoopTempo::refine(heard->trackerBpm, heard->seconds);
+    return bpm > 0 && heard->isBeat(bpm) ? bpm : -1;
 }
 
 SampleTempo TempoDetector::tempoFor(const QString &path)

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <optional>
+
 #include <QString>
 
 #include "library/sampletempo.h"
+#include "tempo/beatevidence.h"
 #include "tempo/tempocache.h"
 
 // The BPM of a sample file: the one in its name, else one estimated from the file's content
@@ -23,6 +26,9 @@ public:
     // WAV, AIFF, MP3 and the other formats the decoder knows are listened to; MIDI files are
     // read for their tempo event.
     static int analyse(const QString &path);
+
+    // What the tracker heard in an audio file (not MIDI); nothing when it cannot be read.
+    static std::optional<BeatEvidence> listen(const QString &path);
 
     // One line for a tool tip, e.g. "120 BPM, from the file name".
     static QString describe(const SampleTempo &tempo) { return tempo.describe(); }

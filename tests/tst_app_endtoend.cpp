@@ -16,6 +16,7 @@
 #include <vlc/vlc.h>
 
 #include "app/mainwindow.h"
+#include "app/programinfo.h"
 #include "app/textedit.h"
 #include "deck/qtplayerctl.h"
 #include "library/paths.h"
@@ -126,6 +127,7 @@ private:
 
 void TestAppEndToEnd::initTestCase()
 {
+    ProgramInfo::identify();
     dir = std::make_unique<TempProgramDir>();
     QVERIFY(dir->isValid());
     // Two short loops per folder, the tempo in the name as users name them.

@@ -13,12 +13,14 @@
 #include <QStatusBar>
 
 #include "app/mainwindow.h"
+#include "app/programinfo.h"
 #include "app/textedit.h"
 #include "deck/qtplayerctl.h"
 #include "dialogs/exportaudio.h"
 #include "dialogs/importfolder.h"
 #include "dialogs/librarymgr.h"
 #include "dialogs/savefiles.h"
+#include "library/paths.h"
 #include "library/sampora.h"
 #include "online/filedownloader.h"
 #include "online/onlineservices.h"
@@ -55,6 +57,8 @@ private slots:
     void cleanup();
 
     void frame();
+    void identityMatchesTheDesktopEntry();
+    void unwritableLibraryIsToldAtStart();
     void windowSizeSteps_data();
     void windowSizeSteps();
     void menuTree();
@@ -86,6 +90,7 @@ private:
 
 void TestAppMainWindow::initTestCase()
 {
+    ProgramInfo::identify();
     dir = std::make_unique<TempProgramDir>();
     const struct {
         const char *folder;
@@ -163,6 +168,35 @@ void TestAppMainWindow::frame()
                             "exportAudio() updateExportAction()"));
     QCOMPARE(meta->method(meta->indexOfSlot("addWindowSize()")).access(), QMetaMethod::Public);
     QCOMPARE(meta->method(meta->indexOfSlot("displayHelp()")).access(), QMetaMethod::Private);
+}
+
+// Docks and task bars find the menu entry of a running window by its app id (Wayland: the
+// desktop file name) or its class (X11: the application name, StartupWMClass in the entry).
+void TestAppMainWindow::identityMatchesTheDesktopEntry()
+{
+    const QString appId = QGuiApplication::desktopFileName();
+    QFile entry(qEnvironmentVariable("SAMPORA_SOURCE_DIR") + QStringLiteral("/app/") + appId + QStringLiteral(".desktop"));
+    QVERIFY2(!appId.isEmpty() && entry.open(QIODevice::ReadOnly | QIODevice::Text), qPrintable(entry.fileName()));
+    const QStringList lines = QString::fromUtf8(entry.readAll()).split(QLatin1Char('\n'));
+    QVERIFY(lines.contains(QStringLiteral("StartupWMClass=") + QCoreApplication::applicationName()));
+    QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral(SAMPORA_VERSION));
+}
+
+// A library that cannot be written is told at start, not found out at the first import.
+void TestAppMainWindow::unwritableLibraryIsToldAtStart()
+{
+    window.reset();
+    QTemporaryDir root;
+    QFile blocker(root.filePath(QStringLiteral("file")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    Paths::setConfigFile(blocker.fileName() + QStringLiteral("/sampora/config.xml"));
+    window = std::make_unique<MainWindow>();
+    const QString problem = window->statusBar()->currentMessage();
+    const QString about = ProgramInfo::libraryText();
+    Paths::setConfigFile(QString());
+    QVERIFY2(problem.startsWith(QStringLiteral("Changes to the library cannot be saved: the folder ")), qPrintable(problem));
+    QVERIFY2(about.endsWith(QLatin1Char('\n') + problem), qPrintable(about));
 }
 
 void TestAppMainWindow::windowSizeSteps_data()

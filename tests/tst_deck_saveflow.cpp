@@ -15,6 +15,7 @@
 #include "player/player.h"
 #include "engine/vlcplayback.h"
 #include "support/testsupport.h"
+#include "tempo/tempomatch.h"
 
 namespace {
 
@@ -43,6 +44,32 @@ double wavPeak(const QString &path)
         at += 8 + qsizetype(size) + (size & 1);
     }
     return -1.0;
+}
+
+// Whether the rates are what matching the BPMs gives, the tempo sliders' offsets taken off: for
+// the rows the tempo controller matched, in the order it met them (any two or all three; a row
+// it did not match plays at its own speed).
+bool ratesMatchTheBpms(const QVector<int> &bpms, const QVector<double> &matchedRates, QString *tried)
+{
+    std::vector<int> order { 0, 1, 2 };
+    do {
+        for (const int size : { 3, 2 }) {
+            std::vector<double> own;
+            for (int i = 0; i < size; ++i)
+                own.push_back(bpms[order[i]]);
+            const TempoMatch::Result result = TempoMatch::matchTempos(own);
+            QVector<double> expected(3, 1.0);
+            for (int i = 0; i < size; ++i)
+                expected[order[i]] = result.rates[std::size_t(i)];
+            bool same = true;
+            for (int k = 0; k < 3; ++k)
+                same = same && std::abs(expected[k] - matchedRates[k]) < 0.0015;
+            if (same)
+                return true;
+            *tried += QStringLiteral("%1 %2 %3; ").arg(expected[0], 0, 'f', 4).arg(expected[1], 0, 'f', 4).arg(expected[2], 0, 'f', 4);
+        }
+    } while (std::next_permutation(order.begin(), order.end()));
+    return false;
 }
 
 } // namespace
@@ -126,6 +153,26 @@ private slots:
         expectedFiles.sort();
         QCOMPARE(folder.entryList(QDir::Files, QDir::Name), expectedFiles);
         QCOMPARE(contents(folder.filePath(name + QStringLiteral(" Info.txt"))), info.toUtf8());
+
+        // The rates written are the ones the deck's matching gives the BPMs named in the
+        // copies (row 2's slider adds its 5 %), not just what the rows report.
+        QVector<int> bpms;
+        QVector<double> matched;
+        const QStringList lines = QString::fromUtf8(contents(folder.filePath(name + QStringLiteral(" Info.txt"))))
+                                      .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (const QString &line : lines) {
+            const qsizetype at = line.indexOf(QStringLiteral(" Playing at:"));
+            if (at < 0)
+                continue;
+            bpms << Sampora::bpmFromFileName(line.left(at));
+            matched << line.mid(at + 12).toDouble() - (bpms.size() == 2 ? 0.05 : 0.0);
+        }
+        QCOMPARE(bpms.size(), 3);
+        QString tried;
+        QVERIFY2(ratesMatchTheBpms(bpms, matched, &tried),
+                 qPrintable(QStringLiteral("BPMs %1 %2 %3 at %4 %5 %6; matching gives one of: %7")
+                                .arg(bpms[0]).arg(bpms[1]).arg(bpms[2])
+                                .arg(matched[0]).arg(matched[1]).arg(matched[2]).arg(tried)));
     }
 
     // The deck plays its three rows at full volume; the demo loops of one genre must leave

@@ -1,5 +1,3 @@
-#include <unistd.h>
-
 #include <QtTest>
 
 #include "library/librarylocation.h"
@@ -25,25 +23,29 @@ private slots:
     void choice_data()
     {
         QTest::addColumn<QStringList>("programFiles"); // files in the program's folder
-        QTest::addColumn<bool>("programWritable");
+        QTest::addColumn<QString>("readOnly"); // "", "folder" (the program's) or "config.xml" (in it)
         QTest::addColumn<bool>("dataHasConfig");
         QTest::addColumn<QString>("expected"); // "beside", or "user" + the seed's folder
-        QTest::newRow("portable library") << QStringList{"config.xml"} << true << true << "beside";
-        QTest::newRow("run folder before the first import") << QStringList{"help.html"} << true << false << "beside";
-        QTest::newRow("writable bin folder, no library") << QStringList{} << true << true << "user:data";
-        QTest::newRow("nothing to seed from") << QStringList{} << true << false << "user:";
-        QTest::newRow("read-only program folder with a library") << QStringList{"config.xml", "help.html"} << false << true << "user:program";
-        QTest::newRow("read-only program folder, library in data") << QStringList{} << false << true << "user:data";
+        QTest::newRow("portable library") << QStringList{"config.xml"} << "" << true << "beside";
+        QTest::newRow("run folder before the first import") << QStringList{"help.html"} << "" << false << "beside";
+        QTest::newRow("writable bin folder, no library") << QStringList{} << "" << true << "user:data";
+        QTest::newRow("nothing to seed from") << QStringList{} << "" << false << "user:";
+        QTest::newRow("read-only program folder with a library") << QStringList{"config.xml", "help.html"} << "folder" << true << "user:program";
+        QTest::newRow("read-only program folder, library in data") << QStringList{} << "folder" << true << "user:data";
+        QTest::newRow("writable program folder, read-only library") << QStringList{"config.xml", "help.html"} << "config.xml" << true << "user:program";
     }
 
     void choice()
     {
         QFETCH(QStringList, programFiles);
-        QFETCH(bool, programWritable);
+        QFETCH(QString, readOnly);
         QFETCH(bool, dataHasConfig);
         QFETCH(QString, expected);
-        if (!programWritable && ::geteuid() == 0)
-            QSKIP("root can write every folder; the package test covers a normal user");
+        if (!readOnly.isEmpty() && TestSupport::runningAsRoot()) {
+            QString output;
+            QVERIFY2(TestSupport::passesAsNobody(&output), qPrintable(output));
+            return;
+        }
 
         QTemporaryDir root;
         const QString program = root.filePath(QStringLiteral("bin"));
@@ -54,8 +56,9 @@ private slots:
             QVERIFY(QFile(program + QLatin1Char('/') + name).open(QIODevice::WriteOnly));
         if (dataHasConfig)
             QVERIFY(QFile(data + QStringLiteral("/config.xml")).open(QIODevice::WriteOnly));
-        if (!programWritable)
-            QVERIFY(QFile::setPermissions(program, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        const QString locked = readOnly == QLatin1String("folder") ? program : program + QLatin1Char('/') + readOnly;
+        if (!readOnly.isEmpty())
+            QVERIFY(QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
 
         const LibraryLocation location = LibraryLocation::choose(program, data, user);
         QFile::setPermissions(program, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
@@ -108,6 +111,54 @@ private slots:
         const LibraryLocation blocked{LibraryLocation::Kind::UserConfig, location.configPath + QStringLiteral("/below-a-file/config.xml"), shipped};
         QVERIFY(!blocked.seed(&error));
         QVERIFY2(error.contains(QLatin1String("below-a-file")), qPrintable(error));
+    }
+
+    // Whether changes can be kept is known at start, for the status line and the About box.
+    void writeProblem_data()
+    {
+        QTest::addColumn<QString>("library"); // below the test's folder
+        QTest::addColumn<QString>("readOnly"); // made read-only, below the test's folder
+        QTest::addColumn<QString>("problem"); // the start of the text; none when it can be written
+        QTest::newRow("writable file") << "lib/config.xml" << "" << "";
+        QTest::newRow("no file yet") << "lib/new.xml" << "" << "";
+        QTest::newRow("folder still to make") << "fresh/deeper/config.xml" << "" << "";
+        QTest::newRow("below a file") << "lib/config.xml/inner/config.xml" << "" << "the folder";
+        QTest::newRow("read-only file") << "lib/config.xml" << "lib/config.xml" << "you may not write";
+        QTest::newRow("read-only folder") << "lib/config.xml" << "lib" << "you may not write";
+        QTest::newRow("folder in a read-only parent") << "lib/sub/config.xml" << "lib" << "the folder";
+    }
+
+    void writeProblem()
+    {
+        QFETCH(QString, library);
+        QFETCH(QString, readOnly);
+        QFETCH(QString, problem);
+        if (!readOnly.isEmpty() && TestSupport::runningAsRoot()) {
+            QString output;
+            QVERIFY2(TestSupport::passesAsNobody(&output), qPrintable(output));
+            return;
+        }
+        QTemporaryDir root;
+        QVERIFY(QDir().mkpath(root.filePath(QStringLiteral("lib"))));
+        QFile existing(root.filePath(QStringLiteral("lib/config.xml")));
+        QVERIFY(existing.open(QIODevice::WriteOnly));
+        existing.close();
+        if (!readOnly.isEmpty())
+            QVERIFY(QFile::setPermissions(root.filePath(readOnly), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+
+        const LibraryLocation location = LibraryLocation::commandLine(root.filePath(library));
+        const QString found = location.writeProblem();
+        QFile::setPermissions(root.filePath(QStringLiteral("lib")), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        if (problem.isEmpty()) {
+            QVERIFY2(found.isEmpty(), qPrintable(found));
+            // The folder named by --config is made at start, as the user's own folder is.
+            QString error;
+            QVERIFY2(location.seed(&error), qPrintable(error));
+            QVERIFY(QFileInfo(QFileInfo(location.configPath).absolutePath()).isDir());
+        } else {
+            QVERIFY2(found.startsWith(QStringLiteral("Changes to the library cannot be saved: ") + problem), qPrintable(found));
+            QVERIFY2(found.contains(root.path()), qPrintable(found));
+        }
     }
 
     void commandLineFileIsTheLibrary()

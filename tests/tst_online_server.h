@@ -53,7 +53,8 @@ inline QSslConfiguration loopbackTls()
     return server;
 }
 
-// Serves /version.xml, /spupdate.exe and /feedback.php from what the test put in its fields.
+// Serves /version.xml, /spupdate.exe (and a cut-off /cut/spupdate.exe) and /feedback.php from what
+// the test put in its fields.
 class TestHttpServer {
 public:
     explicit TestHttpServer(Transport transport = Transport::Http)
@@ -73,6 +74,14 @@ public:
                 return moved;
             }
             return QHttpServerResponse(QByteArrayLiteral("application/octet-stream"), installer, installerStatus);
+        });
+        // Announces more bytes than it sends: an installer download cut off midway.
+        server.route(QStringLiteral("/cut/spupdate.exe"), [this](const QHttpServerRequest &, QHttpServerResponder &&responder) {
+            ++installerRequests;
+            responder.writeStatusLine();
+            responder.writeHeader(QByteArrayLiteral("Content-Type"), QByteArrayLiteral("application/octet-stream"));
+            responder.writeHeader(QByteArrayLiteral("Content-Length"), QByteArrayLiteral("100000"));
+            responder.writeBody(installer.left(4));
         });
         server.route(QStringLiteral("/feedback.php"), QHttpServerRequest::Method::Post,
             [this](const QHttpServerRequest &request) {

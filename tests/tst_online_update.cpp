@@ -46,6 +46,7 @@ private slots:
 
     void checkOutcome_data();
     void checkOutcome();
+    void runningVersionIsTheProgramsOwn();
     void declineOrCancel_data();
     void declineOrCancel();
     void manualLatchCoversEarlierRequest();
@@ -75,6 +76,7 @@ private:
 void TestOnlineUpdate::initTestCase()
 {
     OnlineServices::setTransferTimeout(1000ms);
+    QCoreApplication::setApplicationVersion(QStringLiteral("0.2"));
     useTestSeams();
     savedTmpDir = qgetenv("TMPDIR");
 }
@@ -193,6 +195,26 @@ void TestOnlineUpdate::checkOutcome()
     // Cancel was the answer to every prompt: nothing is fetched.
     QCOMPARE(http.installerRequests, 0);
     QVERIFY(starts.isEmpty());
+}
+
+// The version the updater compares is the one the program states (About, --version), so a new
+// release does not offer itself as its own update.
+void TestOnlineUpdate::runningVersionIsTheProgramsOwn()
+{
+    QCoreApplication::setApplicationVersion(QStringLiteral("0.7"));
+    TestHttpServer http;
+    OnlineServices::setBaseUrl(http.baseUrl());
+    for (const QByteArray &offered : { QByteArray("0.7"), QByteArray("0.2") }) {
+        http.manifest = manifestFor(offered);
+        boxes.clear();
+        UpdateCheck check;
+        check.manualCheck();
+        QVERIFY(settled(check));
+        const QString expected = offered == "0.7" ? QStringLiteral("Update|Current version is installed.")
+                                                  : QStringLiteral("Update Available|") + kPromptText.arg("0.2");
+        QCOMPARE(texts().last(), expected);
+    }
+    QCoreApplication::setApplicationVersion(QStringLiteral("0.2"));
 }
 
 void TestOnlineUpdate::declineOrCancel_data()
@@ -333,8 +355,15 @@ void TestOnlineUpdate::installerSource_data()
                                       << false;
     QTest::newRow("relative") << QByteArray("spupdate.exe") << QByteArray() << notHttps + "spupdate.exe" << false;
     QTest::newRow("another host") << QByteArray("https://localhost:$PORT/spupdate.exe") << QByteArray()
-                                  << QStringLiteral("The installer is offered from localhost, not from the update server 127.0.0.1.")
+                                  << QStringLiteral("The installer is offered from localhost:$PORT, not from the update server 127.0.0.1:$PORT.")
                                   << false;
+    // Another service on the update server's machine.
+    QTest::newRow("another port") << QByteArray("https://127.0.0.1:$HTTPPORT/spupdate.exe") << QByteArray()
+                                  << QStringLiteral("The installer is offered from 127.0.0.1:$HTTPPORT, not from the update server 127.0.0.1:$PORT.")
+                                  << false;
+    QTest::newRow("indented") << QByteArray("\n   $BASE/spupdate.exe  \n") << QByteArray() << QString() << true;
+    QTest::newRow("indented, not https") << QByteArray("  $HTTP/spupdate.exe ") << QByteArray() << notHttps + "$HTTP/spupdate.exe"
+                                         << false;
     QTest::newRow("no download_location") << QByteArray() << QByteArray()
                                           << QStringLiteral("The update information names no installer to download.") << false;
     QTest::newRow("wrong sha256") << QByteArray("$BASE/spupdate.exe") << QByteArray(64, '0') << mismatch << true;
@@ -357,8 +386,10 @@ void TestOnlineUpdate::installerSource()
     https.installer = "#!/bin/sh\necho installer\n";
     http.installer = https.installer;
     const QByteArray httpBase = http.baseUrl().toString().toUtf8();
-    location.replace("$HTTP", httpBase).replace("$PORT", QByteArray::number(https.port));
-    refusal.replace(QStringLiteral("$HTTP"), QString::fromUtf8(httpBase));
+    location.replace("$HTTPPORT", QByteArray::number(http.port)).replace("$HTTP", httpBase).replace("$PORT", QByteArray::number(https.port));
+    refusal.replace(QStringLiteral("$HTTPPORT"), QString::number(http.port))
+        .replace(QStringLiteral("$HTTP"), QString::fromUtf8(httpBase))
+        .replace(QStringLiteral("$PORT"), QString::number(https.port));
     https.manifest = "<update><version>0.3</version>"
         + (location.isEmpty() ? QByteArray() : "<download_location>" + QString::fromUtf8(location).toHtmlEscaped().toUtf8() + "</download_location>")
         + (sha256.isEmpty() ? QByteArray() : "<sha256>" + sha256 + "</sha256>") + "</update>";
@@ -409,7 +440,6 @@ void TestOnlineUpdate::installerFailures()
     QFETCH(bool, launched);
 
     TestHttpServer http(Transport::Https);
-    RawTcpServer cutOff(RawTcpServer::CutOff, Transport::Https);
     TestHttpServer elsewhere(Transport::Https);
     http.manifest = manifestFor("0.3");
     http.installer = "#!/bin/sh\n";
@@ -417,7 +447,7 @@ void TestOnlineUpdate::installerFailures()
     if (failure == QLatin1String("404"))
         http.installerStatus = Status::NotFound;
     if (failure == QLatin1String("cutoff"))
-        http.manifest.replace("$BASE/spupdate.exe", cutOff.url(QStringLiteral("/spupdate.exe")).toString().toUtf8());
+        http.manifest.replace("$BASE/spupdate.exe", "$BASE/cut/spupdate.exe");
     if (failure == QLatin1String("redirect"))
         http.redirectInstallerTo = elsewhere.baseUrl().toString() + QStringLiteral("/spupdate.exe");
     // A temporary "directory" that is a file: no folder can be made in it, not even by root.

@@ -43,6 +43,7 @@ private slots:
     void noSamplesForTheGenre();
     void restartsKeepTheSamplesOwnTempo();
     void positionSliderIsTheUsersWhileHeld();
+    void positionSliderIsNotHeldByARightClick();
     void givenFileStaysAfterStop_data();
     void givenFileStaysAfterStop();
 };
@@ -383,6 +384,25 @@ void TestPlayerControl::positionSliderIsTheUsersWhileHeld()
     const int x = slider.width() * 6 / 10;
     QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(x, slider.height() / 2));
     QTRY_VERIFY_WITH_TIMEOUT(qAbs(player.heardPosition() - 0.6f) < 0.05f, 2000);
+}
+
+// The context menu opens on a right press and takes the release: the slider must not wait for it.
+void TestPlayerControl::positionSliderIsNotHeldByARightClick()
+{
+    PlayerRig rig(longSamples(1));
+    Player &player = *rig.player;
+    player.play();
+    QTRY_VERIFY_WITH_TIMEOUT(!player.heardFile().isEmpty(), 3000);
+
+    QSlider &slider = rig.positionSlider;
+    QTest::mousePress(&slider, Qt::RightButton, {}, QPoint(slider.width() / 2, slider.height() / 2));
+    const int before = slider.value();
+    QTRY_VERIFY_WITH_TIMEOUT(slider.value() >= before + 2, 3000); // the handle follows playback
+
+    slider.setFocus();
+    QTest::keyClick(&slider, Qt::Key_PageUp); // a keyboard seek is heard
+    const float target = slider.value() / 100.0f;
+    QTRY_VERIFY_WITH_TIMEOUT(qAbs(player.heardPosition() - target) < 0.05f, 2000);
 }
 
 void TestPlayerControl::givenFileStaysAfterStop_data()

@@ -112,6 +112,8 @@ private slots:
     void midiLoopKeepsItsBarAndSounds();
     void midiLengthFollowsTheTempoMap_data();
     void midiLengthFollowsTheTempoMap();
+    void lengthIsWhatDecodes_data();
+    void lengthIsWhatDecodes();
     void fileDecoderStreamsInChunksAndRewinds_data();
     void fileDecoderStreamsInChunksAndRewinds();
     void decodesOnSeveralThreadsAtOnce();
@@ -153,6 +155,10 @@ void TestPlayerDecoder::initTestCase()
     QVERIFY(writeBytes(path("garbage.mp3"), garbage));
     QVERIFY(writeBytes(path("garbage.mid"), QByteArray("MThd") + garbage));
     QVERIFY(writeBytes(path("header-only.wav"), readAll(wav16).left(44)));
+    AudioGen::Pcm blip;
+    blip.sampleRate = 4000000;
+    blip.samples.fill(1000, 20 * blip.channels);
+    QVERIFY(AudioGen::writeWav(path("blip-4mhz.wav"), blip));
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.wav")));
 }
 
@@ -188,6 +194,8 @@ void TestPlayerDecoder::decodesEachKindToTheStreamFormat_data()
     QTest::newRow("garbage after a MIDI tag") << "garbage.mid" << 0LL << 0LL << -1LL << "not a playable audio file";
     QTest::newRow("WAV header, no audio") << "header-only.wav" << 0LL << 0LL << -1LL << "not a playable audio file";
     QTest::newRow("folder") << "folder.wav" << 0LL << 0LL << -1LL << "not a playable audio file";
+    // 20 frames at 4 MHz are less than one at the stream's rate (found by the decoder fuzzer).
+    QTest::newRow("less than a frame") << "blip-4mhz.wav" << 0LL << 0LL << -1LL << "not a playable audio file";
 }
 
 void TestPlayerDecoder::decodesEachKindToTheStreamFormat()
@@ -325,6 +333,15 @@ void TestPlayerDecoder::midiLengthFollowsTheTempoMap_data()
     QTest::newRow("SMPTE time") << smfHeader(0, 1, quint16((quint8(-25) << 8) | 40))
             + smfTrack(QByteArray("\x87\x68", 2) + kEndOfTrack)
                                 << 1.0;
+    // A rest after the last note is part of the loop (six beats: 576 ticks, written 0x84 0x40)...
+    QTest::newRow("rest at the end") << smfHeader(0, 1, 96)
+            + smfTrack(now + noteOn + oneBeat + bytes({ 0x80, 0x3c, 0x00 }) + bytes({ 0x84, 0x40 }) + kEndOfTrack)
+                                     << 3.5;
+    // ... but an end of track days after it is not: the song ends once its last note has died
+    // away (the longest delta time, 0x0fffffff ticks, would be 16 days).
+    QTest::newRow("bogus last delta") << smfHeader(0, 1, 96)
+            + smfTrack(now + noteOn + oneBeat + bytes({ 0x80, 0x3c, 0x00 }) + bytes({ 0xff, 0xff, 0xff, 0x7f }) + kEndOfTrack)
+                                      << 0.5 + MidiTiming::kReleaseSeconds;
     QTest::newRow("not MIDI") << QByteArray("RIFF....WAVE") << -1.0;
 }
 
@@ -339,6 +356,49 @@ void TestPlayerDecoder::midiLengthFollowsTheTempoMap()
     }
     QVERIFY(length);
     QCOMPARE(*length, seconds);
+}
+
+// A file's header may announce more than it holds: an MP3 cut short keeps the whole song's
+// length in its Info/Xing tag. A sample is as long as what decodes, so that a row, its slider and
+// the export do not play silence for the rest.
+void TestPlayerDecoder::lengthIsWhatDecodes_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("keptBytes"); // what is left of the file; 0: all of it
+    QTest::addColumn<double>("minSeconds"); // of what decodes, to show the cut was real
+    QTest::newRow("60 s CBR MP3 cut to 300 kB") << "song-cbr.mp3" << 300000 << 15.0;
+    QTest::newRow("60 s VBR MP3 cut to 200 kB") << "song-vbr.mp3" << 200000 << 20.0;
+    QTest::newRow("60 s MP3 whole") << "song-cbr.mp3" << 0 << 59.9;
+    QTest::newRow("WAV cut in its data") << "wav16.wav" << 30000 << 0.1;
+}
+
+void TestPlayerDecoder::lengthIsWhatDecodes()
+{
+    QFETCH(QString, file);
+    QFETCH(int, keptBytes);
+    QFETCH(double, minSeconds);
+    const QString song = path("song.wav");
+    if (!QFileInfo::exists(path("song-vbr.mp3"))) {
+        QVERIFY(AudioGen::writeWav(song, AudioGen::tone(60.0, 440.0)));
+        QVERIFY(runTool(QStringLiteral("lame"), { QStringLiteral("--quiet"), QStringLiteral("-b"), QStringLiteral("128"), song, path("song-cbr.mp3") }));
+        QVERIFY(runTool(QStringLiteral("lame"), { QStringLiteral("--quiet"), QStringLiteral("-V"), QStringLiteral("2"), song, path("song-vbr.mp3") }));
+    }
+    const QString cut = path("cut-") + file;
+    QVERIFY(writeBytes(cut, keptBytes ? readAll(path(file)).left(keptBytes) : readAll(path(file))));
+
+    FileDecoder decoder;
+    QVERIFY(decoder.open(cut, nullptr));
+    const qint64 announced = decoder.totalFrames();
+    std::vector<qint16> chunk(16384 * 2);
+    qint64 decoded = 0;
+    for (qint64 got; (got = decoder.read(chunk.data(), 16384)) > 0;)
+        decoded += got;
+    QVERIFY2(decoded >= minSeconds * PcmFormat::kRate, qPrintable(QString::number(decoded)));
+    QCOMPARE(announced, decoded);
+
+    const std::shared_ptr<DecodedSample> sample = SampleDecoder::load(cut, nullptr);
+    QVERIFY(sample);
+    QCOMPARE(sample->frames(), decoded);
 }
 
 void TestPlayerDecoder::fileDecoderStreamsInChunksAndRewinds_data()

@@ -141,6 +141,64 @@ private slots:
         QVERIFY2(qAbs(TempoDetector::analyse(file) - bpm) <= 1, qPrintable(QString::number(TempoDetector::analyse(file))));
     }
 
+    // What makes a beat: enough onsets, on one grid of sixteenths at the tempo (swing allowed).
+    void beatEvidence_data()
+    {
+        QTest::addColumn<QVector<double>>("onsets");
+        QTest::addColumn<double>("bpm");
+        QTest::addColumn<bool>("beat");
+        const auto grid = [](int count, double step, double late, double swing) {
+            QVector<double> times;
+            for (int i = 0; i < count; ++i)
+                times << late + i * step + (i % 2 ? swing * step : 0.0);
+            return times;
+        };
+        QTest::newRow("kick on every beat, two bars") << grid(8, 0.5, 0.012, 0.0) << 120.0 << true;
+        QTest::newRow("swung sixteenths") << grid(16, 60.0 / 90 / 4, 0.02, 0.25) << 90.0 << true;
+        QTest::newRow("six notes of a bass line") << QVector<double> { 0.0, 0.75, 1.5, 2.0, 2.75, 3.5 } << 120.0 << true;
+        QTest::newRow("five onsets of a swell") << grid(5, 0.5, 0.0, 0.0) << 120.0 << false;
+        QTest::newRow("one hit") << QVector<double> { 0.01 } << 120.0 << false;
+        QTest::newRow("onsets off any grid") << QVector<double> { 0.0, 0.161, 0.43, 0.58, 0.99, 1.07, 1.52, 1.69 } << 120.0 << false;
+        QTest::newRow("on the grid of another tempo") << grid(12, 60.0 / 97 / 4 * 3, 0.0, 0.0) << 120.0 << false;
+    }
+
+    void beatEvidence()
+    {
+        QFETCH(QVector<double>, onsets);
+        QFETCH(double, bpm);
+        QFETCH(bool, beat);
+        BeatEvidence heard;
+        heard.onsets = onsets;
+        QVERIFY2(heard.isBeat(bpm) == beat, qPrintable(QString::number(heard.onGrid(bpm))));
+    }
+
+    // A drone, a pad or a single hit has no beat to match, however long it lasts; the tracker
+    // names a tempo for each (a 440 Hz sine of a few seconds came out at 96 or 114 BPM).
+    void beatlessSounds_data()
+    {
+        using AudioGen::Beatless;
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<double>("seconds");
+        QTest::newRow("sine 1 s") << int(Beatless::Sine) << 1.0;
+        QTest::newRow("sine 4 s") << int(Beatless::Sine) << 4.0;
+        QTest::newRow("sine 8 s") << int(Beatless::Sine) << 8.0;
+        QTest::newRow("noise 6 s") << int(Beatless::Noise) << 6.0;
+        QTest::newRow("pad 5 s") << int(Beatless::Pad) << 5.0;
+        QTest::newRow("single hit 2 s") << int(Beatless::Hit) << 2.0;
+        QTest::newRow("reversed swell 3 s") << int(Beatless::Swell) << 3.0;
+    }
+
+    void beatlessSounds()
+    {
+        QFETCH(int, kind);
+        QFETCH(double, seconds);
+        const QString file = path(QStringLiteral("beatless.wav"));
+        QVERIFY(AudioGen::writeWav(file, AudioGen::beatless(AudioGen::Beatless(kind), seconds)));
+        QCOMPARE(TempoDetector::analyse(file), -1);
+        TempoDetector detector(path(QStringLiteral("beatless-cache.json")));
+        QCOMPARE(detector.tempoFor(file).origin, BpmOrigin::None);
+    }
+
     void soundsWithoutTempo()
     {
         const QString oneShot = path(QStringLiteral("kick.wav"));
@@ -223,11 +281,13 @@ private slots:
         // ENTRY stands for an intact, correctly keyed entry claiming 77 BPM for the real file:
         // a damaged cache must not be trusted even for its intact entries.
         QTest::addColumn<QByteArray>("content");
-        const QByteArray head = "{\"format\":\"sampora-tempo-cache\",\"version\":1,\"files\":[ENTRY,";
+        const QByteArray head = "{\"format\":\"sampora-tempo-cache\",\"version\":2,\"files\":[ENTRY,";
         QTest::newRow("garbage") << QByteArray::fromRawData("\x00\xff garbage ENTRY", sizeof("\x00\xff garbage ENTRY") - 1);
         QTest::newRow("cut short") << head + "{\"pa";
         QTest::newRow("other version") << QByteArray("{\"format\":\"sampora-tempo-cache\",\"version\":9,\"files\":[ENTRY]}");
-        QTest::newRow("other format") << QByteArray("{\"format\":\"other\",\"version\":1,\"files\":[ENTRY]}");
+        // Tempos of the rule that gave every sound one, a sine included.
+        QTest::newRow("older analysis") << QByteArray("{\"format\":\"sampora-tempo-cache\",\"version\":1,\"files\":[ENTRY]}");
+        QTest::newRow("other format") << QByteArray("{\"format\":\"other\",\"version\":2,\"files\":[ENTRY]}");
         QTest::newRow("bpm not a number") << head + "{\"path\":\"/x.wav\",\"size\":1,\"modified\":1,\"bpm\":\"fast\"}]}";
         QTest::newRow("negative size") << head + "{\"path\":\"/x.wav\",\"size\":-4,\"modified\":1,\"bpm\":90}]}";
         QTest::newRow("fractional bpm") << head + "{\"path\":\"/x.wav\",\"size\":1,\"modified\":1,\"bpm\":90.5}]}";
@@ -264,7 +324,7 @@ private slots:
         const QString cacheFile = path(QStringLiteral("intact.json"));
         QFile cache(cacheFile);
         QVERIFY(cache.open(QIODevice::WriteOnly));
-        cache.write("{\"format\":\"sampora-tempo-cache\",\"version\":1,\"files\":[" + cacheEntry(info, 77) + "]}");
+        cache.write("{\"format\":\"sampora-tempo-cache\",\"version\":2,\"files\":[" + cacheEntry(info, 77) + "]}");
         cache.close();
         TempoDetector detector(cacheFile);
         QCOMPARE(detector.tempoFor(file).bpm, 77);

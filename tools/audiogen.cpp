@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <random>
 
 #include <QFile>
 #include <QtEndian>
@@ -52,6 +53,53 @@ Pcm tone(double seconds, double frequency, double amplitude, int sampleRate, int
         const auto v = qint16(std::lround(32767.0 * gain * std::sin(2 * std::numbers::pi * frequency * i / sampleRate)));
         for (int c = 0; c < channels; ++c)
             pcm.samples.append(v);
+    }
+    return pcm;
+}
+
+Pcm beatless(Beatless kind, double seconds, unsigned seed, int sampleRate)
+{
+    Pcm pcm;
+    pcm.sampleRate = sampleRate;
+    const int frames = int(std::lround(seconds * sampleRate));
+    std::minstd_rand random(seed);
+    std::uniform_real_distribution<double> white(-1.0, 1.0);
+    const double pitch = 110.0 * std::pow(2.0, (seed % 24) / 12.0);
+    const double fade = std::min(0.01 * sampleRate, frames / 2.0);
+    pcm.samples.reserve(frames * pcm.channels);
+    for (int i = 0; i < frames; ++i) {
+        const double t = double(i) / sampleRate;
+        const double edges = std::min({ 1.0, i / fade, (frames - 1 - i) / fade });
+        double v = 0.0;
+        switch (kind) {
+        case Beatless::Sine:
+            v = 0.5 * std::sin(2 * std::numbers::pi * pitch * t) * edges;
+            break;
+        case Beatless::Noise:
+            v = 0.3 * white(random) * edges;
+            break;
+        case Beatless::Pad: {
+            // Swells in over a third of its length and fades out over the last third.
+            const double envelope = std::min({ 1.0, 3.0 * i / frames, 3.0 * (frames - 1 - i) / frames });
+            for (const double ratio : { 1.0, 1.26, 1.5, 2.0 })
+                v += 0.12 * std::sin(2 * std::numbers::pi * pitch * ratio * t + ratio);
+            v *= envelope;
+            break;
+        }
+        case Beatless::Hit:
+            // A kick: a falling pitch and a click of noise, decaying in about a quarter second.
+            v = (0.8 * std::sin(2 * std::numbers::pi * (50.0 * t + 60.0 * (1.0 - std::exp(-t * 30.0)) / 30.0))
+                 + 0.3 * white(random) * std::exp(-t * 80.0))
+                * std::exp(-t * 12.0) * std::min(1.0, (frames - 1 - i) / fade);
+            break;
+        case Beatless::Swell:
+            // A reversed cymbal: noise and a tone rising to a sudden end.
+            v = (0.4 * white(random) + 0.3 * std::sin(2 * std::numbers::pi * pitch * t)) * std::pow(double(i) / frames, 3.0);
+            break;
+        }
+        const auto sample = qint16(std::lround(32767.0 * std::clamp(v, -1.0, 1.0)));
+        for (int c = 0; c < pcm.channels; ++c)
+            pcm.samples.append(sample);
     }
     return pcm;
 }

@@ -37,6 +37,12 @@ Pcm pulseLoop(double seconds, double amplitude = 0.5, int pulseFrames = 32, int 
 Pcm clickLoop(double seconds, int clicks, double clickFrequency, double amplitude = 0.25,
               double clickSeconds = 0.008, int sampleRate = 44100);
 
+// Sounds without a beat, which a tempo detector must leave without a tempo: a plain sine, white
+// noise, a pad (a chord that swells in and fades out), a single drum hit followed by its decay,
+// and a reversed swell (rising to a cut-off end). Deterministic for a given seed.
+enum class Beatless { Sine, Noise, Pad, Hit, Swell };
+Pcm beatless(Beatless kind, double seconds, unsigned seed = 1, int sampleRate = 44100);
+
 bool writeWav(const QString &path, const Pcm &pcm);
 // The same PCM `times` times back to back in one WAV file: a song of minutes in little memory.
 bool writeWavRepeated(const QString &path, const Pcm &pcm, int times);

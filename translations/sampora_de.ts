@@ -38,6 +38,14 @@
         <source>config.xml could not be saved (%1). The previous version is unchanged.</source>
         <translation>config.xml konnte nicht gespeichert werden (%1). Die vorige Fassung ist unverändert.</translation>
     </message>
+    <message>
+        <source>There was an error detected in config.xml: can not set doc type.</source>
+        <translation>In config.xml wurde ein Fehler gefunden: Der Dokumenttyp kann nicht gesetzt werden.</translation>
+    </message>
+    <message>
+        <source>There is an error in config.xml:no Root Tag &quot;sampora&quot;.</source>
+        <translation>In config.xml ist ein Fehler: Es gibt kein Wurzelelement „sampora“.</translation>
+    </message>
 </context>
 <context>
     <name>ExportAudioDialog</name>
@@ -98,8 +106,8 @@
         <translation>Audiodateien (*.wav *.flac)</translation>
     </message>
     <message>
-        <source>%1:%2 at %3 BPM</source>
-        <translation>%1:%2 bei %3 BPM</translation>
+        <source>%1:%2 at %L3 BPM</source>
+        <translation>%1:%2 bei %L3 BPM</translation>
     </message>
     <message>
         <source>Choose a file to export to.</source>
@@ -143,6 +151,14 @@
     <message>
         <source>Send</source>
         <translation>Senden</translation>
+    </message>
+    <message>
+        <source>The feedback was not sent. %1</source>
+        <translation>Die Rückmeldung wurde nicht gesendet. %1</translation>
+    </message>
+    <message>
+        <source>The feedback server gave no answer; your message may not have arrived.</source>
+        <translation>Der Rückmeldungs-Server hat nicht geantwortet; Ihre Nachricht ist vielleicht nicht angekommen.</translation>
     </message>
 </context>
 <context>
@@ -242,6 +258,17 @@
     </message>
 </context>
 <context>
+    <name>LibraryLocation</name>
+    <message>
+        <source>Changes to the library cannot be saved: the folder %1 cannot be created.</source>
+        <translation>Änderungen an der Bibliothek können nicht gespeichert werden: Der Ordner %1 kann nicht angelegt werden.</translation>
+    </message>
+    <message>
+        <source>Changes to the library cannot be saved: you may not write %1.</source>
+        <translation>Änderungen an der Bibliothek können nicht gespeichert werden: Sie dürfen %1 nicht schreiben.</translation>
+    </message>
+</context>
+<context>
     <name>LibraryMgr</name>
     <message>
         <source>Libraries</source>
@@ -311,7 +338,7 @@
         <translation>Ü&amp;ber</translation>
     </message>
     <message>
-        <source>Show the application's About box</source>
+        <source>Show the application&apos;s About box</source>
         <translation>Informationen über das Programm anzeigen</translation>
     </message>
     <message>
@@ -460,6 +487,81 @@ Copyright (C) die Sampora-Entwickler.</translation>
         <source>Exported %1</source>
         <translation>%1 exportiert</translation>
     </message>
+    <message>
+        <source>&amp;Open Mix...</source>
+        <translation>Mix ö&amp;ffnen...</translation>
+    </message>
+    <message>
+        <source>Play a saved mix again</source>
+        <translation>Einen gespeicherten Mix wieder abspielen</translation>
+    </message>
+    <message>
+        <source>Open Mix</source>
+        <translation>Mix öffnen</translation>
+    </message>
+    <message>
+        <source>Saved mixes (*Info.txt);;All files (*)</source>
+        <translation>Gespeicherte Mixe (*Info.txt);;Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>Nothing of the mix &quot;%1&quot; could be opened:</source>
+        <translation>Vom Mix „%1“ konnte nichts geöffnet werden:</translation>
+    </message>
+    <message>
+        <source>The mix &quot;%1&quot; was opened without:</source>
+        <translation>Der Mix „%1“ wurde geöffnet, ohne:</translation>
+    </message>
+</context>
+<context>
+    <name>MixReader</name>
+    <message>
+        <source>&quot;%1&quot; does not exist.</source>
+        <translation>„%1“ existiert nicht.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; holds no saved mix (no file ending in &quot;Info.txt&quot;).</source>
+        <translation>„%1“ enthält keinen gespeicherten Mix (keine Datei, deren Name auf „Info.txt“ endet).</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; holds more than one saved mix; please choose its info file.</source>
+        <translation>„%1“ enthält mehr als einen gespeicherten Mix; bitte wählen Sie dessen Info-Datei.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a mix info file: its name does not end in &quot;Info.txt&quot;.</source>
+        <translation>„%1“ ist keine Info-Datei eines Mixes: Ihr Name endet nicht auf „Info.txt“.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is too large to be a mix info file.</source>
+        <translation>„%1“ ist zu groß für die Info-Datei eines Mixes.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; cannot be read: %2</source>
+        <translation>„%1“ kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>Unknown line: &quot;%1&quot;</source>
+        <translation>Unbekannte Zeile: „%1“</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a copy of this mix: its name does not start with &quot;%2_&quot; and a slot from 1 to 5.</source>
+        <translation>„%1“ ist keine Kopie dieses Mixes: Ihr Name beginnt nicht mit „%2_“ und einem Platz von 1 bis 5.</translation>
+    </message>
+    <message>
+        <source>%1: the rate &quot;%2&quot; is not between %L3 and %L4.</source>
+        <translation>%1: Die Rate „%2“ liegt nicht zwischen %L3 und %L4.</translation>
+    </message>
+    <message>
+        <source>%1: slot %2 is already taken by an earlier line.</source>
+        <translation>%1: Platz %2 ist schon durch eine frühere Zeile belegt.</translation>
+    </message>
+    <message>
+        <source>%1: the copy is missing from the folder.</source>
+        <translation>%1: Die Kopie fehlt im Ordner.</translation>
+    </message>
+    <message>
+        <source>The mix holds no copies.</source>
+        <translation>Der Mix enthält keine Kopien.</translation>
+    </message>
 </context>
 <context>
     <name>MixRenderer</name>
@@ -526,7 +628,7 @@ Copyright (C) die Sampora-Entwickler.</translation>
         <translation>neben dem Programm, das aus einem Ordner läuft, in den Sie schreiben können</translation>
     </message>
     <message>
-        <source>in your configuration folder, as the program's folder is not yours to write</source>
+        <source>in your configuration folder, as the program&apos;s folder is not yours to write</source>
         <translation>in Ihrem Konfigurationsordner, da Sie in den Ordner des Programms nicht schreiben können</translation>
     </message>
     <message>
@@ -545,8 +647,12 @@ Copyright (C) die Sampora-Entwickler.</translation>
         <translation>Datei öffnen</translation>
     </message>
     <message>
-        <source>Files (*.mp3 *.wav *.aif *.mid)</source>
-        <translation>Dateien (*.mp3 *.wav *.aif *.mid)</translation>
+        <source>Files</source>
+        <translation>Dateien</translation>
+    </message>
+    <message>
+        <source>%1 has no BPM in its name, so it plays at its own speed, not at %2.</source>
+        <translation>%1 hat kein BPM im Namen und spielt daher in seinem eigenen Tempo, nicht mit %2.</translation>
     </message>
 </context>
 <context>
@@ -562,6 +668,37 @@ Copyright (C) die Sampora-Entwickler.</translation>
     <message>
         <source>Cannot write %1: %2</source>
         <translation>%1 kann nicht geschrieben werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>ReplyFailure</name>
+    <message>
+        <source>The server refused the connection.</source>
+        <translation>Der Server hat die Verbindung abgelehnt.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s address could not be found.</source>
+        <translation>Die Adresse des Servers wurde nicht gefunden.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer was far longer than any answer expected here.</source>
+        <translation>Die Antwort des Servers war weit länger als jede hier erwartete Antwort.</translation>
+    </message>
+    <message>
+        <source>The server did not answer in time.</source>
+        <translation>Der Server hat nicht rechtzeitig geantwortet.</translation>
+    </message>
+    <message>
+        <source>The secure connection to the server failed: %1</source>
+        <translation>Die sichere Verbindung zum Server ist fehlgeschlagen: %1</translation>
+    </message>
+    <message>
+        <source>The server closed the connection before answering.</source>
+        <translation>Der Server hat die Verbindung vor einer Antwort geschlossen.</translation>
+    </message>
+    <message>
+        <source>The server answered with HTTP status %1.</source>
+        <translation>Der Server hat mit dem HTTP-Status %1 geantwortet.</translation>
     </message>
 </context>
 <context>
@@ -595,7 +732,7 @@ Copyright (C) die Sampora-Entwickler.</translation>
         <translation>Bitte geben Sie einen Projektnamen ein.</translation>
     </message>
     <message>
-        <source>"%1" cannot be used as a folder name. Please choose another project name.</source>
+        <source>&quot;%1&quot; cannot be used as a folder name. Please choose another project name.</source>
         <translation>„%1“ kann nicht als Ordnername verwendet werden. Bitte wählen Sie einen anderen Projektnamen.</translation>
     </message>
     <message>
@@ -603,15 +740,15 @@ Copyright (C) die Sampora-Entwickler.</translation>
         <translation>Bitte wählen Sie den Ordner, in dem das Projekt gespeichert wird.</translation>
     </message>
     <message>
-        <source>The directory "%1" does not exist.</source>
+        <source>The directory &quot;%1&quot; does not exist.</source>
         <translation>Der Ordner „%1“ existiert nicht.</translation>
     </message>
     <message>
-        <source>"%1" already exists in "%2". Please choose another project name.</source>
+        <source>&quot;%1&quot; already exists in &quot;%2&quot;. Please choose another project name.</source>
         <translation>„%1“ gibt es in „%2“ schon. Bitte wählen Sie einen anderen Projektnamen.</translation>
     </message>
     <message>
-        <source>The folder "%1" could not be created in "%2". Is the directory writable?</source>
+        <source>The folder &quot;%1&quot; could not be created in &quot;%2&quot;. Is the directory writable?</source>
         <translation>Der Ordner „%1“ konnte in „%2“ nicht angelegt werden. Ist der Ordner beschreibbar?</translation>
     </message>
     <message>
@@ -623,11 +760,11 @@ Copyright (C) die Sampora-Entwickler.</translation>
         <translation>Platz %1 (%2) wurde nicht kopiert: %3</translation>
     </message>
     <message>
-        <source>The info file "%1" could not be written: %2</source>
+        <source>The info file &quot;%1&quot; could not be written: %2</source>
         <translation>Die Info-Datei „%1“ konnte nicht geschrieben werden: %2</translation>
     </message>
     <message>
-        <source>The project "%1" was saved incompletely.</source>
+        <source>The project &quot;%1&quot; was saved incompletely.</source>
         <translation>Das Projekt „%1“ wurde unvollständig gespeichert.</translation>
     </message>
 </context>
@@ -744,16 +881,16 @@ Copyright (C) die Sampora-Entwickler.</translation>
         <translation>Spur entfernen</translation>
     </message>
     <message>
-        <source>&lt;!DOCTYPE HTML PUBLIC "-//W3C//DTD HTML 4.0//EN" "http://www.w3.org/TR/REC-html40/strict.dtd"&gt;
-&lt;html&gt;&lt;head&gt;&lt;meta name="qrichtext" content="1" /&gt;&lt;style type="text/css"&gt;
+        <source>&lt;!DOCTYPE HTML PUBLIC &quot;-//W3C//DTD HTML 4.0//EN&quot; &quot;http://www.w3.org/TR/REC-html40/strict.dtd&quot;&gt;
+&lt;html&gt;&lt;head&gt;&lt;meta name=&quot;qrichtext&quot; content=&quot;1&quot; /&gt;&lt;style type=&quot;text/css&quot;&gt;
 p, li { white-space: pre-wrap; }
-&lt;/style&gt;&lt;/head&gt;&lt;body style=" font-family:'MS Shell Dlg 2'; font-size:8.25pt; font-weight:400; font-style:normal;"&gt;
-&lt;p style=" margin-top:0px; margin-bottom:0px; margin-left:0px; margin-right:0px; -qt-block-indent:0; text-indent:0px;"&gt;&lt;span style=" font-size:8pt;"&gt;Remove Track&lt;/span&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
-        <translation>&lt;!DOCTYPE HTML PUBLIC "-//W3C//DTD HTML 4.0//EN" "http://www.w3.org/TR/REC-html40/strict.dtd"&gt;
-&lt;html&gt;&lt;head&gt;&lt;meta name="qrichtext" content="1" /&gt;&lt;style type="text/css"&gt;
+&lt;/style&gt;&lt;/head&gt;&lt;body style=&quot; font-family:&apos;MS Shell Dlg 2&apos;; font-size:8.25pt; font-weight:400; font-style:normal;&quot;&gt;
+&lt;p style=&quot; margin-top:0px; margin-bottom:0px; margin-left:0px; margin-right:0px; -qt-block-indent:0; text-indent:0px;&quot;&gt;&lt;span style=&quot; font-size:8pt;&quot;&gt;Remove Track&lt;/span&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;!DOCTYPE HTML PUBLIC &quot;-//W3C//DTD HTML 4.0//EN&quot; &quot;http://www.w3.org/TR/REC-html40/strict.dtd&quot;&gt;
+&lt;html&gt;&lt;head&gt;&lt;meta name=&quot;qrichtext&quot; content=&quot;1&quot; /&gt;&lt;style type=&quot;text/css&quot;&gt;
 p, li { white-space: pre-wrap; }
-&lt;/style&gt;&lt;/head&gt;&lt;body style=" font-family:'MS Shell Dlg 2'; font-size:8.25pt; font-weight:400; font-style:normal;"&gt;
-&lt;p style=" margin-top:0px; margin-bottom:0px; margin-left:0px; margin-right:0px; -qt-block-indent:0; text-indent:0px;"&gt;&lt;span style=" font-size:8pt;"&gt;Spur entfernen&lt;/span&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+&lt;/style&gt;&lt;/head&gt;&lt;body style=&quot; font-family:&apos;MS Shell Dlg 2&apos;; font-size:8.25pt; font-weight:400; font-style:normal;&quot;&gt;
+&lt;p style=&quot; margin-top:0px; margin-bottom:0px; margin-left:0px; margin-right:0px; -qt-block-indent:0; text-indent:0px;&quot;&gt;&lt;span style=&quot; font-size:8pt;&quot;&gt;Spur entfernen&lt;/span&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
     <message>
         <source>Tempo</source>

@@ -22,11 +22,18 @@ for dep in libvlc5 libqt6widgets6 libqt6xml6 vlc-plugin-base qt6-qpa-plugins; do
   [[ $depends == *"$dep"* ]] || fail "Depends lacks $dep"
 done
 
+# Only addresses the build was given: none is made up for a domain the project does not own.
+maintainer=$(dpkg-deb -f "$deb" Maintainer)
+[[ $maintainer != *sampora.app* ]] || fail "Maintainer names an address at sampora.app: $maintainer"
+[ -z "$(dpkg-deb -f "$deb" Homepage)" ] || fail "a Homepage no one configured"
+
 root=$work/root
 dpkg-deb -x "$deb" "$root"
 share=$root/usr/share
 desktop-file-validate "$share/applications/app.sampora.Sampora.desktop" || fail "desktop entry"
 appstreamcli validate --no-net "$share/metainfo/app.sampora.Sampora.metainfo.xml" || fail "metainfo"
+! grep -Eo 'https?://[^<"]*' "$share/metainfo/app.sampora.Sampora.metainfo.xml" || fail "metainfo names a web address"
+grep -qx "StartupWMClass=sampora" "$share/applications/app.sampora.Sampora.desktop" || fail "desktop entry names no window class"
 for size in 16 32 48 64 128 256; do
   [ -s "$share/icons/hicolor/${size}x${size}/apps/sampora.png" ] || fail "no ${size}px icon"
 done

@@ -1,10 +1,15 @@
 #include "support/testsupport.h"
 
+#include <unistd.h>
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
 
 #include "library/paths.h"
 
@@ -58,6 +63,45 @@ bool audioServerAnswers()
 QString sourceDir()
 {
     return qEnvironmentVariable("SAMPORA_SOURCE_DIR");
+}
+
+bool runningAsRoot()
+{
+    return ::geteuid() == 0;
+}
+
+bool passesAsNobody(QString *output)
+{
+    // The build folder may lie where nobody cannot read (below /root): run a copy.
+    QTemporaryDir dir;
+    const QString copy = dir.filePath(QStringLiteral("test"));
+    const QFile::Permissions readAndRun = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
+        | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+    if (!QFile::copy(QCoreApplication::applicationFilePath(), copy) || !QFile::setPermissions(dir.path(), readAndRun)
+        || !QFile::setPermissions(copy, readAndRun)) {
+        *output = QStringLiteral("cannot copy the test to %1").arg(copy);
+        return false;
+    }
+    QString testCase = QString::fromLatin1(QTest::currentTestFunction());
+    if (const char *tag = QTest::currentDataTag())
+        testCase += QLatin1Char(':') + QString::fromUtf8(tag);
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TMPDIR"), QStringLiteral("/tmp"));
+    environment.insert(QStringLiteral("HOME"), QStringLiteral("/tmp"));
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    environment.remove(QStringLiteral("XDG_CONFIG_HOME"));
+    environment.remove(QStringLiteral("XDG_CACHE_HOME"));
+    QProcess child;
+    child.setProcessEnvironment(environment);
+    child.setWorkingDirectory(QStringLiteral("/tmp"));
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QStringLiteral("setpriv"),
+                { QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"), QStringLiteral("--clear-groups"),
+                  copy, testCase });
+    const bool finished = child.waitForFinished(60000);
+    *output = QString::fromLocal8Bit(child.readAll());
+    return finished && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0;
 }
 
 } // namespace TestSupport

@@ -43,4 +43,11 @@ bool audioServerAnswers();
 // The repository's root, as the build passes it to the tests.
 QString sourceDir();
 
+// Root passes every permission check, and CI runs as root: a case about what a user may not
+// write runs again in a copy of this test executable as the unprivileged user nobody.
+bool runningAsRoot();
+// Runs the current test function and data row that way; false with the child's output on a
+// failure or when it could not be started.
+bool passesAsNobody(QString *output);
+
 } // namespace TestSupport
