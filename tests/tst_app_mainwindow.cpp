@@ -3,6 +3,9 @@
 
 #include <QActionGroup>
 #include <QComboBox>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -69,6 +72,7 @@ private slots:
     void exitCloses();
     void withoutServiceAddressNothingIsAsked();
     void importIsPlayableAtOnce();
+    void droppedFolderFillsTheImport();
     void closedWindowsAreFreed();
     void exitEndsTheProgramWithOtherWindowsOpen();
     void openMixReportsWhatItLeftOut();
@@ -201,6 +205,7 @@ void TestAppMainWindow::menuTree()
         QStringLiteral("&File > E&xit"),
         QStringLiteral("&Edit"),
         QStringLiteral("&Edit > Sample Library"),
+        QStringLiteral("&Edit > MIDI &Learn..."),
         QStringLiteral("&Edit > -"),
         QStringLiteral("&Edit > BPM Matching"),
         QStringLiteral("&Edit > &Quantize"),
@@ -263,6 +268,8 @@ void TestAppMainWindow::actions_data()
         }
     }
     QTest::newRow("library") << "&Edit > Sample Library" << QKeySequence(QStringLiteral("Ctrl+L")) << "" << false << false;
+    QTest::newRow("midi learn") << "&Edit > MIDI &Learn..." << QKeySequence()
+                                << "Tie the deck's controls to the keys, pads and knobs of a MIDI controller" << false << false;
     QTest::newRow("updates") << "&Help > Check For Updates" << QKeySequence() << "" << false << false;
     QTest::newRow("feedback") << "&Help > Provide Feedback" << QKeySequence() << "" << false << false;
     QTest::newRow("help") << "&Help > Quick Reference" << QKeySequence(QStringLiteral("F1")) << "" << false << false;
@@ -479,6 +486,30 @@ void TestAppMainWindow::importIsPlayableAtOnce()
     const QList<LibraryFolder> custom = window->deckController()->library->folders(Custom);
     dir->writeFile(QStringLiteral("config.xml"), original);
     QVERIFY(custom.contains(LibraryFolder{fresh, Melody}));
+}
+
+// A folder dropped on the window opens the import dialog with it; MIDI Learn opens its window.
+void TestAppMainWindow::droppedFolderFillsTheImport()
+{
+    const QString folder = dir->path() + QStringLiteral("/melody");
+    auto *data = new QMimeData;
+    data->setUrls({QUrl::fromLocalFile(folder)});
+    const std::unique_ptr<QMimeData> owned(data);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &drop);
+    const QList<QWidget *> imports = shownWindows("ImportFolder");
+    QCOMPARE(imports.size(), 1);
+    QCOMPARE(imports.first()->findChild<QComboBox *>()->currentText(), folder);
+    delete imports.first();
+
+    entry(QStringLiteral("&Edit > MIDI &Learn..."))->trigger();
+    const QList<QWidget *> learnWindows = shownWindows("MidiLearnDialog");
+    QCOMPARE(learnWindows.size(), 1);
+    QCOMPARE(learnWindows.first()->windowTitle(), QStringLiteral("MIDI Learn"));
+    delete learnWindows.first();
 }
 
 // Every window the menus and the deck open is freed when it closes.

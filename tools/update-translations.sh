@@ -4,4 +4,4 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 lupdate=$(command -v lupdate || echo /usr/lib/qt6/bin/lupdate)
-"$lupdate" -no-obsolete -locations none app deck dialogs library online player render tempo -ts translations/*.ts
+"$lupdate" -no-obsolete -locations none app controls deck dialogs library online player render tempo -ts translations/*.ts
