@@ -51,9 +51,6 @@ private slots:
     void player3Beat();
     void player3Bass();
     void editLibrary();
-    void midiLearn();
-    // The import dialog, with the folder filled in when one is given (dropped on the window).
-    void importFolder(const QString &folder);
     void checkForUpdates();
     void getFeedback();
     void displayHelp();
@@ -67,6 +64,9 @@ private slots:
     void openChosenMix(const QString &path);
     void exportAudio();
     void updateExportAction();
+    void midiLearn();
+    // The import dialog, with the folder filled in when one is given (dropped on the window).
+    void importFolder(const QString &folder);
 
 private:
     void createActions();

@@ -42,17 +42,6 @@ public:
 
     void start()
     {
-        lister = makeInput();
-        if (!lister)
-            return;
-        own = makeInput();
-        if (own) {
-            try {
-                own->openVirtualPort(kClientName);
-            } catch (const RtMidiError &error) {
-                qCDebug(lcControls) << "MIDI: no port of our own:" << error.what();
-            }
-        }
         timer = new QTimer(this);
         connect(timer, &QTimer::timeout, this, &MidiPortWatcher::rescan);
         timer->start(kRescanMs);
@@ -95,8 +84,43 @@ private:
         return names;
     }
 
+    // Opens the lister and our own port once the system's MIDI answers; a JACK server may be
+    // started after Sampora.
+    bool ready()
+    {
+        if (lister)
+            return true;
+        // RtMidi would print its complaint about a missing server before we could silence it.
+        if (api == RtMidi::UNIX_JACK && !jackAnswers())
+            return false;
+        lister = makeInput();
+        if (!lister)
+            return false;
+        own = makeInput();
+        if (own) {
+            try {
+                own->openVirtualPort(kClientName);
+            } catch (const RtMidiError &error) {
+                qCDebug(lcControls) << "MIDI: no port of our own:" << error.what();
+            }
+        }
+        return true;
+    }
+
+    static bool jackAnswers()
+    {
+        jack_status_t status;
+        jack_client_t *probe = jack_client_open("Sampora probe", JackNoStartServer, &status);
+        if (!probe)
+            return false;
+        jack_client_close(probe);
+        return true;
+    }
+
     void rescan()
     {
+        if (!ready())
+            return;
         const std::vector<std::string> present = portNames();
         bool changed = false;
         for (auto it = open.begin(); it != open.end();) {

@@ -164,7 +164,7 @@ void TestAppMainWindow::frame()
                             "player1Melody() player1Beat() player1Bass() player2Melody() player2Beat() player2Bass() "
                             "player3Melody() player3Beat() player3Bass() editLibrary() checkForUpdates() getFeedback() "
                             "displayHelp() addWindowSize() deleteWindowSize() openMix() openChosenMix(QString) "
-                            "exportAudio() updateExportAction()"));
+                            "exportAudio() updateExportAction() midiLearn() importFolder(QString)"));
     QCOMPARE(meta->method(meta->indexOfSlot("addWindowSize()")).access(), QMetaMethod::Public);
     QCOMPARE(meta->method(meta->indexOfSlot("displayHelp()")).access(), QMetaMethod::Private);
 }

@@ -122,6 +122,8 @@ void TestControlsDrops::folderOpensTheImport()
     QSignalSpy folders(drops, &DeckDrops::folderDropped);
     // On the window or on a row alike.
     std::unique_ptr<QMimeData> data(urls({rig.path(QStringLiteral("melody"))}));
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&rig.window, &enter);
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&rig.window, &drop);
     QVERIFY(drops->dropOnRow(2, data.get()));

@@ -34,9 +34,10 @@ public:
         jackd.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         jackd.setStandardOutputFile(QProcess::nullDevice());
         jackd.start(QStringLiteral("jackd"), {QStringLiteral("--name"), QString::fromLatin1(name),
-                                              QStringLiteral("--no-realtime"), QStringLiteral("-d"),
-                                              QStringLiteral("dummy"), QStringLiteral("-r"), QStringLiteral("44100"),
-                                              QStringLiteral("-p"), QStringLiteral("256")});
+                                              QStringLiteral("--no-realtime"), QStringLiteral("--timeout"),
+                                              QStringLiteral("10000"), QStringLiteral("-d"), QStringLiteral("dummy"),
+                                              QStringLiteral("-r"), QStringLiteral("44100"), QStringLiteral("-p"),
+                                              QStringLiteral("1024")});
         QProcess::execute(QStringLiteral("jack_wait"), {QStringLiteral("--wait"), QStringLiteral("--timeout"), QStringLiteral("5")});
     }
     ~MidiServer()

@@ -1,3 +1,5 @@
+#include <cmath>
+
 #include <QtTest>
 
 #include <QDBusConnection>
@@ -129,8 +131,10 @@ void TestControlsMpris::mediaKeysDriveTheDeck()
     QVariantMap metadata = keys.metadata();
     QCOMPARE(metadata.value(QStringLiteral("xesam:audioBPM")).toInt(), 90);
     QVERIFY(metadata.value(QStringLiteral("xesam:title")).toString().contains(QFileInfo(deck->players[0]->currentTrack().file).completeBaseName()));
+    // The tempo slider bends the first row (matching may share the change among the rows).
     deck->BPMSlider_1->setValue(10);
-    QTRY_COMPARE_WITH_TIMEOUT(keys.metadata().value(QStringLiteral("xesam:audioBPM")).toInt(), 99, 5000);
+    const auto heardBpm = [deck] { return int(std::lround(90 * deck->players[0]->playbackRate())); };
+    QTRY_VERIFY_WITH_TIMEOUT(heardBpm() != 90 && keys.metadata().value(QStringLiteral("xesam:audioBPM")).toInt() == heardBpm(), 5000);
 
     const qsizetype pastBefore = deck->players[0]->pastTracks().size();
     keys.call(kPlayer, QStringLiteral("Next"));
@@ -149,6 +153,8 @@ void TestControlsMpris::mediaKeysDriveTheDeck()
     // Volume both ways.
     keys.setProperty(kPlayer, QStringLiteral("Volume"), 0.5);
     QCOMPARE(deck->volumeSlider->value(), qRound(0.5 * deck->volumeSlider->maximum()));
+    const double half = double(deck->volumeSlider->value()) / deck->volumeSlider->maximum();
+    QTRY_VERIFY(announced(keys.changes, QStringLiteral("Volume"), half));
     deck->volumeSlider->setValue(deck->volumeSlider->maximum());
     QTRY_VERIFY(announced(keys.changes, QStringLiteral("Volume"), 1.0));
     QCOMPARE(keys.property(kPlayer, QStringLiteral("Volume")).toDouble(), 1.0);

@@ -11,6 +11,7 @@
 
 #include "controls/deckremote.h"
 #include "deck/qtplayerctl.h"
+#include "library/paths.h"
 #include "support/testsupport.h"
 #include "tools/audiogen.h"
 
@@ -33,6 +34,7 @@ public:
         }
         dir.writeFile(QStringLiteral("config.xml"), config + "</sampora>\n");
 
+        Paths::registerImageSearchPath();
         deck = new QTplayerCtl;
         window.setCentralWidget(deck);
         quantize.setCheckable(true);

@@ -45,7 +45,7 @@ start_midi_server() {
   [ -e /dev/snd/seq ] && return 0
   export JACK_DEFAULT_SERVER=sampora-$$
   export JACK_NO_AUDIO_RESERVATION=1
-  jackd --name "$JACK_DEFAULT_SERVER" --no-realtime -d dummy -r 44100 -p 256 >"$1/jackd.log" 2>&1 &
+  jackd --name "$JACK_DEFAULT_SERVER" --no-realtime --timeout 10000 -d dummy -r 44100 -p 1024 >"$1/jackd.log" 2>&1 &
   SAMPORA_JACK_PID=$!
   if ! jack_wait --wait --timeout 5 >/dev/null 2>&1; then
     echo "JACK server did not start; see $1/jackd.log" >&2
