@@ -122,9 +122,9 @@ bool DeckDrops::eventFilter(QObject *watched, QEvent *event)
     case QEvent::DragMove:
     case QEvent::Drop:
         if (watched == window)
-            return dragEvent(window, -1, event);
+            return dragEvent(-1, event);
         if (rowOf.contains(watched))
-            return dragEvent(static_cast<QWidget *>(watched), rowOf.value(watched), event);
+            return dragEvent(rowOf.value(watched), event);
         return false;
     case QEvent::MouseButtonPress:
     case QEvent::MouseMove:
@@ -137,7 +137,7 @@ bool DeckDrops::eventFilter(QObject *watched, QEvent *event)
     }
 }
 
-bool DeckDrops::dragEvent(QWidget *target, int id, QEvent *event)
+bool DeckDrops::dragEvent(int id, QEvent *event)
 {
     auto *drop = static_cast<QDropEvent *>(event);
     // Our own drag out of a row is not dropped back in.
@@ -148,7 +148,6 @@ bool DeckDrops::dragEvent(QWidget *target, int id, QEvent *event)
         drop->acceptProposedAction();
         return true;
     }
-    Q_UNUSED(target);
     const bool taken = id < 0 ? dropOnWindow(drop->mimeData()) : dropOnRow(id, drop->mimeData());
     if (taken)
         drop->acceptProposedAction();

@@ -39,7 +39,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    bool dragEvent(QWidget *target, int id, QEvent *event);
+    // id: the row's player id, -1 for the window around the rows.
+    bool dragEvent(int id, QEvent *event);
     bool sliderMouse(QWidget *slider, int id, QEvent *event);
     void replayPress(QWidget *slider);
     void startDrag(QWidget *slider, int id);

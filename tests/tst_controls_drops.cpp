@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <QSlider>
+#include <QStyle>
 #include <QUrl>
 
 #include <sndfile.h>
@@ -49,6 +50,7 @@ private slots:
     void otherDropsAreRefusedWithTheReason();
     void folderOpensTheImport();
     void draggedOutAsHeard();
+    void clickOnThePositionSliderStillSeeks();
 };
 
 void TestControlsDrops::sampleDroppedOnARowPlaysThere()
@@ -162,6 +164,21 @@ void TestControlsDrops::draggedOutAsHeard()
     QString error;
     QVERIFY(HeardCopy::make(rig.dir.writeFile(QStringLiteral("broken.wav"), "RIFF"), 1.2, 90, copies, &error).isEmpty());
     QVERIFY(error.startsWith(QLatin1String("broken.wav: ")));
+}
+
+// The press on a position slider is held back until it is clear whether it drags; a click
+// must still reach the row as ever.
+void TestControlsDrops::clickOnThePositionSliderStillSeeks()
+{
+    DeckTestRig rig;
+    QSlider *slider = rig.deck->musicSlider;
+    rig.deck->playPause();
+    QTRY_VERIFY_WITH_TIMEOUT(rig.deck->players[0]->isPlaying(), 5000);
+    const int x = slider->width() * 3 / 4;
+    QTest::mouseClick(slider, Qt::LeftButton, Qt::NoModifier, QPoint(x, slider->height() / 2));
+    const int expected = QStyle::sliderValueFromPosition(slider->minimum(), slider->maximum(), x, slider->width());
+    QVERIFY2(std::abs(slider->value() - expected) <= slider->maximum() / 50,
+             qPrintable(QStringLiteral("%1 vs %2").arg(slider->value()).arg(expected)));
 }
 
 QTEST_MAIN(TestControlsDrops)
