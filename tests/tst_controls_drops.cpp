@@ -1,4 +1,5 @@
 #include <cmath>
+#include <memory>
 
 #include <QtTest>
 
@@ -19,9 +20,9 @@
 
 namespace {
 
-QMimeData *urls(const QStringList &paths)
+std::unique_ptr<QMimeData> urls(const QStringList &paths)
 {
-    auto *data = new QMimeData;
+    auto data = std::make_unique<QMimeData>();
     QList<QUrl> list;
     for (const QString &path : paths)
         list << QUrl::fromLocalFile(path);
@@ -62,7 +63,7 @@ void TestControlsDrops::sampleDroppedOnARowPlaysThere()
     const QString loop = rig.writeLoop(QStringLiteral("loose/Groove 120.wav"));
 
     // A real drop event on row 2's tempo slider: the row plays the file at once, BPM from its name.
-    std::unique_ptr<QMimeData> data(urls({loop}));
+    const std::unique_ptr<QMimeData> data = urls({loop});
     QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(deck->BPMSlider_2, &enter);
     QVERIFY(enter.isAccepted());
@@ -77,7 +78,7 @@ void TestControlsDrops::sampleDroppedOnARowPlaysThere()
     // An added track takes a drop the same way.
     deck->showImport1();
     const QString pad = rig.writeLoop(QStringLiteral("loose/Pad 100.wav"));
-    QVERIFY(drops->dropOnRow(3, urls({pad})));
+    QVERIFY(drops->dropOnRow(3, urls({pad}).get()));
     QCOMPARE(deck->importPlayers[0]->currentTrack().file, pad);
 }
 
@@ -103,17 +104,16 @@ void TestControlsDrops::otherDropsAreRefusedWithTheReason()
     QSignalSpy status(drops, &DeckDrops::status);
     const QString before = rig.deck->players[0]->currentTrack().file;
     const QString file = rig.dir.writeFile(name, "not audio");
-    std::unique_ptr<QMimeData> data(urls({file}));
+    const std::unique_ptr<QMimeData> data = urls({file});
     QVERIFY(!(onWindow ? drops->dropOnWindow(data.get()) : drops->dropOnRow(0, data.get())));
     QCOMPARE(rig.deck->players[0]->currentTrack().file, before);
     QCOMPARE(status.size(), 1);
     QVERIFY2(status.last().at(0).toString().startsWith(reason), qPrintable(status.last().at(0).toString()));
 
     // Text or a web address is no file at all: not taken, nothing said.
-    auto *web = new QMimeData;
-    web->setUrls({QUrl(QStringLiteral("https://example.org/loop.wav"))});
-    std::unique_ptr<QMimeData> webData(web);
-    QVERIFY(!drops->dropOnRow(0, webData.get()));
+    QMimeData web;
+    web.setUrls({QUrl(QStringLiteral("https://example.org/loop.wav"))});
+    QVERIFY(!drops->dropOnRow(0, &web));
     QCOMPARE(status.size(), 1);
 }
 
@@ -123,7 +123,7 @@ void TestControlsDrops::folderOpensTheImport()
     DeckDrops *drops = rig.remote->drops();
     QSignalSpy folders(drops, &DeckDrops::folderDropped);
     // On the window or on a row alike.
-    std::unique_ptr<QMimeData> data(urls({rig.path(QStringLiteral("melody"))}));
+    const std::unique_ptr<QMimeData> data = urls({rig.path(QStringLiteral("melody"))});
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&rig.window, &enter);
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
@@ -142,7 +142,7 @@ void TestControlsDrops::draggedOutAsHeard()
     drops->setCopyFolder(copies);
     const QString loop = rig.writeLoop(QStringLiteral("loose/Beat 100.wav"), 1.5);
     Player *row = deck->players[0];
-    QVERIFY(drops->dropOnRow(0, urls({loop})));
+    QVERIFY(drops->dropOnRow(0, urls({loop}).get()));
     QTRY_COMPARE_WITH_TIMEOUT(row->tempo().bpm, 100, 5000);
 
     // At its own speed the original is handed out.
