@@ -14,6 +14,7 @@
 #include "library/logcategories.h"
 #include "library/sampora.h"
 #include "deck/bargrid.h"
+#include "engine/deckengine.h"
 #include "player/player.h"
 #include "tempo/tempoctrl.h"
 #include "tempo/tempodetector.h"
@@ -39,6 +40,7 @@ QTplayerCtl::QTplayerCtl(QWidget *parent)
 
     library = new Sampora(HipHop);
     tempoDetector = std::make_unique<TempoDetector>();
+    engine = std::make_unique<DeckEngine>(DeckEngine::standardArguments());
     mode = 3;
     createPlayers();
     // The library draws from its own generator; anything using rand() still gets a sequence
@@ -99,7 +101,7 @@ void QTplayerCtl::createPlayers()
         QAbstractButton *hold = rows[id].hold;
         TempoDetector *detector = tempoDetector.get();
         auto *player = new Player(id, &position, &tempo, &library, &hold, rows[id].sampleType,
-            [detector](const QString &path) { return detector->tempoFor(path); });
+            [detector](const QString &path) { return detector->tempoFor(path); }, engine.get());
         if (id < 3)
             players[id] = player;
         else
@@ -175,13 +177,13 @@ bool QTplayerCtl::quantizes() const
 void QTplayerCtl::playPause()
 {
     if (playing) {
-        for (Player *player : allPlayers())
-            player->pause();
-        playing = false;
-        setPlayButtonStyle(false);
+        pause();
     } else {
+        // Every row goes on where the transport paused it, together.
+        engine->beginBatch();
         for (Player *player : allPlayers())
             player->play();
+        engine->endBatch();
         // Rows that start together are matched at once: left at their own tempos until one of
         // them draws its next sample, they would drift apart during the whole first pass.
         if (tempoCtrl)
@@ -320,6 +322,8 @@ void QTplayerCtl::openSaveDialog(const QVector<TrackInfo> &tracks)
 
 void QTplayerCtl::pause()
 {
+    // The output stops where the loudspeaker is; the rows resume from there.
+    engine->pauseOutput();
     for (Player *player : allPlayers())
         player->pause();
     setPlayButtonStyle(false);

@@ -14,6 +14,7 @@
 #include "ui_progressbars.h"
 
 class BarGrid;
+class DeckEngine;
 class QEvent;
 class Player;
 class Sampora;
@@ -125,6 +126,8 @@ private:
     void libraryChanged();
 
     std::unique_ptr<BarGrid> grid;
+    // Every row's voice is mixed and played here; made before the players, gone after them.
+    std::unique_ptr<DeckEngine> engine;
     // Finds the tempo of samples without a BPM in their names, for every row; the players ask it
     // from their decoding threads, so it outlives them.
     std::unique_ptr<TempoDetector> tempoDetector;

@@ -14,14 +14,15 @@ constexpr double kStartupMs = 45.0;
 
 } // namespace
 
-void HeardClock::start(qint64 nowMs)
+void HeardClock::start(qint64 nowMs, double originMs)
 {
     m_running = true;
     m_paused = false;
     m_anchored = false;
     m_lastVlcTime = -1;
+    m_originMs = originMs;
     forgetOffsets();
-    anchorAt(nowMs + kStartupMs, 0.0);
+    anchorAt(nowMs + kStartupMs, originMs);
 }
 
 void HeardClock::pause(qint64 nowMs)
@@ -61,11 +62,11 @@ void HeardClock::observe(qint64 nowMs, qint64 vlcTimeMs)
     const bool first = m_lastVlcTime < 0;
     m_lastVlcTime = vlcTimeMs;
     // The first value libvlc reports after a start is often stale (the time of the last stop).
-    if (first && vlcTimeMs > heardMs(nowMs) + 1000)
+    if (first && m_originMs + double(vlcTimeMs) > heardMs(nowMs) + 1000)
         return;
     // A new play time is fresh at the moment it changes, which the poll notices up to a few ms
     // later: the play time seen soonest after its change tells best where the stream is.
-    const double heard = std::max(double(vlcTimeMs) - kOutputLatencyMs, 0.0);
+    const double heard = m_originMs + std::max(double(vlcTimeMs) - kOutputLatencyMs, 0.0);
     m_offsets[m_offsetNext] = double(nowMs) - heard;
     m_offsetNext = (m_offsetNext + 1) % m_offsets.size();
     m_offsetCount = std::min(m_offsetCount + 1, m_offsets.size());
@@ -82,7 +83,7 @@ double HeardClock::heardMs(qint64 nowMs) const
         return 0.0;
     if (m_paused)
         return m_pausedAt;
-    return std::max(0.0, m_anchorStream + (double(nowMs) - m_anchorWall));
+    return std::max(m_originMs, m_anchorStream + (double(nowMs) - m_anchorWall));
 }
 
 qint64 HeardClock::heardFrame(qint64 nowMs) const

@@ -10,8 +10,9 @@
 // on from it. libvlc plays every stream at rate 1: a row's rate is in the frames it serves.
 class HeardClock {
 public:
-    // The stream was (re)started from its frame 0 at wall time nowMs.
-    void start(qint64 nowMs);
+    // The stream was (re)started at wall time nowMs; its first frame is frame originMs of the
+    // timeline the clock tells (a deck's mixer goes on counting across restarts of its output).
+    void start(qint64 nowMs, double originMs = 0.0);
     void pause(qint64 nowMs);
     void resume(qint64 nowMs);
     void stop();
@@ -31,12 +32,18 @@ public:
 
 private:
     void anchorAt(qint64 wallMs, double streamMs);
-    void forgetOffsets() { m_offsetCount = 0; }
+    // Offsets from before a restart belong to another start of the stream: none may be read again.
+    void forgetOffsets()
+    {
+        m_offsetCount = 0;
+        m_offsetNext = 0;
+    }
 
     bool m_running = false;
     bool m_paused = false;
     bool m_anchored = false;
     qint64 m_lastVlcTime = -1;
+    double m_originMs = 0;
     // stream time streamMs is heard at wall time wallMs; the clock runs on from there
     double m_anchorWall = 0;
     double m_anchorStream = 0;

@@ -3,37 +3,15 @@
 #include <algorithm>
 #include <cstring>
 
-#include <QtEndian>
-
 #include "player/decodedsample.h"
 #include "player/pcmformat.h"
+#include "player/wavheader.h"
 
 namespace {
 
 constexpr int kBytesPerFrame = PcmFormat::kChannels * 2;
 
-// RIFF/WAVE, PCM, 16-bit stereo; both sizes "unknown" so that the demuxer never reaches an end.
-std::array<unsigned char, 44> wavHeader()
-{
-    std::array<unsigned char, 44> h {};
-    auto put32 = [&](size_t at, quint32 v) { qToLittleEndian(v, h.data() + at); };
-    auto put16 = [&](size_t at, quint16 v) { qToLittleEndian(v, h.data() + at); };
-    std::memcpy(h.data(), "RIFF", 4);
-    put32(4, 0xFFFFFFFFu);
-    std::memcpy(h.data() + 8, "WAVEfmt ", 8);
-    put32(16, 16);
-    put16(20, 1);
-    put16(22, PcmFormat::kChannels);
-    put32(24, PcmFormat::kRate);
-    put32(28, PcmFormat::kRate * kBytesPerFrame);
-    put16(32, kBytesPerFrame);
-    put16(34, 16);
-    std::memcpy(h.data() + 36, "data", 4);
-    put32(40, 0xFFFFFFFFu);
-    return h;
-}
-
-const std::array<unsigned char, 44> kHeader = wavHeader();
+const std::array<unsigned char, 44> kHeader = WavHeader::endless(WavHeader::kPcm, 16);
 
 } // namespace
 
@@ -91,6 +69,24 @@ bool PcmStream::lastSwitch(Event *event) const
     return m_hasSwitched;
 }
 
+void PcmStream::hold()
+{
+    const std::lock_guard guard(m_lock);
+    m_holdWanted = true;
+}
+
+void PcmStream::release()
+{
+    const std::lock_guard guard(m_lock);
+    m_holdWanted = false;
+}
+
+bool PcmStream::isHeld() const
+{
+    const std::lock_guard guard(m_lock);
+    return m_holdWanted;
+}
+
 bool PcmStream::jumpPending() const
 {
     const std::lock_guard guard(m_lock);
@@ -119,7 +115,7 @@ void PcmStream::popEvent()
 
 void PcmStream::log(Event::Kind kind, qint64 frame, quint64 token, qint64 offset)
 {
-    if (kind != Event::Looped)
+    if (kind != Event::Looped && kind != Event::Held && kind != Event::Released)
         m_copySince = frame;
     const Event event { kind, frame, token, offset, m_current.get(), m_copySince };
     if (kind == Event::Started || kind == Event::Looped || kind == Event::Continued) {
@@ -159,6 +155,17 @@ int PcmStream::seek(void *, uint64_t)
 
 void PcmStream::close(void *)
 {
+}
+
+void PcmStream::startCountingAt(qint64 frame)
+{
+    const std::lock_guard guard(m_lock);
+    m_served.store(frame, std::memory_order_release);
+}
+
+void PcmStream::pull(qint16 *out, qint64 frames)
+{
+    fillFrames(out, frames);
 }
 
 long PcmStream::serve(unsigned char *buffer, size_t length)
@@ -229,6 +236,18 @@ void PcmStream::fillFrames(qint16 *out, qint64 frames)
         qint64 span = frames;
         if (m_hasJump)
             span = std::min(span, m_jump.atFrame - served);
+        if (m_holdWanted != m_held) {
+            m_held = m_holdWanted;
+            log(m_held ? Event::Held : Event::Released, served, m_currentToken, m_position);
+        }
+        if (m_held) {
+            std::memset(out, 0, size_t(span) * kBytesPerFrame);
+            out += span * PcmFormat::kChannels;
+            frames -= span;
+            served += span;
+            m_served.store(served, std::memory_order_release);
+            continue;
+        }
 
         if (!m_current && m_queued && !m_hasJump) {
             m_current = std::move(m_queued);

@@ -28,7 +28,9 @@ public:
         // Continued: the same sample goes on from the same place in another copy (another rate).
         // Starved: a streamed sample's next frames were not decoded in time; silence until
         // Resumed, from the frame it stopped at.
-        enum Kind { Opened, Started, Looped, Continued, RanDry, Starved, Resumed };
+        // Held: silent from streamFrame on, keeping its place (offset); Released: goes on from
+        // that place at streamFrame.
+        enum Kind { Opened, Started, Looped, Continued, RanDry, Starved, Resumed, Held, Released };
         Kind kind = Opened;
         qint64 streamFrame = 0; // frames served since the stream was opened
         quint64 token = 0;      // which sample (the caller's number for it)
@@ -55,6 +57,12 @@ public:
     // Like jump(), but into another copy of the sample playing then (logged as Continued), faded
     // over from the old copy in `crossfade` frames so that the change is not heard as a click.
     void continueIn(Sample sample, quint64 token, qint64 offset, qint64 atFrame, qint64 crossfade);
+    // From the next frame read on, silent without moving on (a row's own pause while the deck
+    // plays on); release() goes on from the same frame of the same sample. A jump that comes in
+    // between is taken, and heard on release.
+    void hold();
+    void release();
+    bool isHeld() const;
     bool jumpPending() const;
     // The jump pending is a continueIn(): another copy of the same sample, which a switch may replace.
     bool continuationPending() const;
@@ -64,6 +72,11 @@ public:
     bool lastSwitch(Event *event) const;
 
     qint64 servedFrames() const { return m_served.load(std::memory_order_acquire); }
+
+    // As a voice of the deck's mixer rather than a media of its own: frames are pulled without a
+    // header, and counted from the mixer's frame at the moment the voice joins it.
+    void startCountingAt(qint64 frame);
+    void pull(qint16 *out, qint64 frames);
 
     // The oldest event not yet taken; false when there is none.
     bool peekEvent(Event *event) const;
@@ -99,6 +112,7 @@ private:
     quint64 m_queuedToken = 0;
     bool m_hasJump = false;
     Jump m_jump;
+    bool m_holdWanted = false;
 
     // Read side only.
     Sample m_current;
@@ -110,6 +124,7 @@ private:
     qint64 m_fadeLeft = 0;
     qint64 m_fadeLength = 0;
     bool m_starving = false;
+    bool m_held = false;
     size_t m_headerSent = 0;
     std::atomic<qint64> m_served { 0 };
     Event m_lastSwitch; // under m_lock

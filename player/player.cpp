@@ -13,6 +13,8 @@
 #include <QStyle>
 #include <QTimer>
 
+#include "engine/deckengine.h"
+#include "engine/vlcplayback.h"
 #include "library/logcategories.h"
 #include "library/paths.h"
 #include "library/sampletypes.h"
@@ -22,7 +24,6 @@
 #include "player/pcmstream.h"
 #include "player/sampledecoder.h"
 #include "player/timestretch.h"
-#include "player/vlcplayback.h"
 #include "player/waveformslider.h"
 
 namespace {
@@ -70,16 +71,6 @@ QString typeName(int sampleType)
     }
 }
 
-const QElapsedTimer &wallClock()
-{
-    static const QElapsedTimer clock = [] {
-        QElapsedTimer t;
-        t.start();
-        return t;
-    }();
-    return clock;
-}
-
 double framesToMs(qint64 frames)
 {
     return double(frames) * 1000.0 / PcmFormat::kRate;
@@ -93,12 +84,10 @@ qint64 msToFrames(double ms)
 } // namespace
 
 Player::Player(int id, QAbstractSlider **positionSlider, QAbstractSlider **tempoSlider, Sampora **library,
-    QAbstractButton **playPauseBox, int sampleType, TempoFinder findTempo)
+    QAbstractButton **playPauseBox, int sampleType, TempoFinder findTempo, DeckEngine *deck)
     : QWidget(nullptr)
     , tempoFinder(std::move(findTempo))
 {
-    const QString includePath = QDir::toNativeSeparators(Paths::programDir() + QStringLiteral("/include"));
-
     this->positionSlider = *positionSlider;
     this->tempoSlider = *tempoSlider;
     this->positionSlider->installEventFilter(this);
@@ -112,12 +101,15 @@ Player::Player(int id, QAbstractSlider **positionSlider, QAbstractSlider **tempo
     timer->setInterval(kPollMs);
     disabled = false;
 
-    const QStringList arguments = QStringList { QStringLiteral("-I"), includePath } + vlcVerbosityArguments();
+    if (!deck) {
+        ownEngine = std::make_unique<DeckEngine>(DeckEngine::standardArguments());
+        deck = ownEngine.get();
+    }
+    engine = deck;
     stream = std::make_unique<PcmStream>();
-    vlc = std::make_unique<VlcPlayback>(arguments);
-    vlc->setStream(stream.get());
+    stream->hold(); // silent until it plays
+    engine->addVoice(stream.get());
     decoder.setMaxThreadCount(1);
-    qCDebug(lcPlayer) << "Creat VLC instance: with " << arguments.size() << " args";
 
     this->playPauseBox = *playPauseBox;
     this->library = *library;
@@ -153,12 +145,12 @@ Player::~Player()
     // stream before the stream goes.
     decoder.clear();
     decoder.waitForDone();
-    vlc.reset();
+    engine->removeVoice(stream.get());
 }
 
 double Player::wallClockMs()
 {
-    return double(wallClock().nsecsElapsed()) / 1e6;
+    return DeckEngine::wallClockMs();
 }
 
 qint64 Player::nowMs() const
@@ -174,7 +166,17 @@ float Player::playbackRate() const
 
 int Player::playbackVolume() const
 {
-    return vlc->volume();
+    return engine->volume();
+}
+
+const VlcPlayback &Player::playback() const
+{
+    return engine->playback();
+}
+
+const HeardClock &Player::clock() const
+{
+    return engine->clock();
 }
 
 float Player::sliderOffset() const
@@ -205,11 +207,23 @@ QString Player::heardFile() const
 
 float Player::heardPosition() const
 {
+    if (!playing && audioPaused)
+        return pausedPosition;
     if (!passSample || passSample->frames() == 0)
         return 0.0f;
-    const qint64 heard = clock.running() ? clock.heardFrame(nowMs()) : passFrame;
+    // A row that does not play stands where it will start.
+    const qint64 heard = playing && clock().running() ? clock().heardFrame(nowMs()) : passFrame;
     const qint64 frame = std::clamp<qint64>(heard - passFrame + passOffset, 0, passSample->frames());
     return float(double(frame) / double(passSample->frames()));
+}
+
+Player::StreamPosition Player::streamPosition() const
+{
+    StreamPosition at;
+    at.servedFrames = stream->servedFrames();
+    if (clock().running() && clock().anchored())
+        at.heardFrame = clock().heardFrame(nowMs());
+    return at;
 }
 
 // ---- the sample bookkeeping: what the row plays, its histories and signals ----
@@ -265,7 +279,6 @@ void Player::playFile(QString file)
     // Still decoding: its tempo comes with it (takeFoundTempo), before it is heard.
     tempoPending = tempoFinder && !hasBpm() && !currentSample;
     showPlayingTip();
-    qCDebug(lcPlayer) << "STATE:" << vlc->state();
 
     if (hasBpm()) {
         qCDebug(lcPlayer) << "attempting to emit NewBPM";
@@ -333,13 +346,15 @@ void Player::play()
         return;
     if (!playing) {
         playing = true;
-        if (audioPaused && nextBarMs() < 0) {
-            vlc->play();
-            clock.resume(nowMs());
+        if (audioPaused && (engine->voiceWaitsInOutput(stream.get()) || nextBarMs() < 0)) {
+            // Paused with the output (the transport, or alone), or with nothing to join: it goes
+            // on from where it was heard.
+            engine->playVoice(stream.get());
             audioPaused = false;
         } else {
             // A row that joins others starts its sample on their next bar line.
-            restartAudio(0);
+            const qint64 offset = std::exchange(startOffset, 0);
+            restartAudio(offset);
         }
         if (failedWhileIdle)
             QMetaObject::invokeMethod(this, [this] { sampleFailed(currentFailure); }, Qt::QueuedConnection);
@@ -352,8 +367,8 @@ void Player::play()
 void Player::pause()
 {
     if (playing) {
-        vlc->pause();
-        clock.pause(nowMs());
+        pausedPosition = heardPosition();
+        engine->pauseVoice(stream.get());
         audioPaused = true;
     }
     playing = false;
@@ -363,10 +378,10 @@ void Player::pause()
 
 void Player::stop()
 {
-    vlc->stop();
+    engine->stopVoice(stream.get());
     dropEvents();
-    clock.stop();
     audioPaused = false;
+    startOffset = 0;
     playing = false;
     // Nothing placed ahead before the stop may be heard after it: the stream starts again at
     // the current sample (or in silence while it decodes), and what follows it is queued anew.
@@ -416,10 +431,9 @@ void Player::libraryChanged()
 
 void Player::changeVolume(int newVolume)
 {
-    vlc->setVolume(newVolume);
-    // libvlc takes a volume only once its audio output exists; it is handed over when the
-    // output appears, and left alone afterwards (the desktop's own mixer may change it).
-    volumePending = !vlc->volumeApplied();
+    // The deck's level, on the one output: libvlc takes it once its audio output exists, and
+    // leaves it alone afterwards (the desktop's own mixer may change it).
+    engine->setVolume(newVolume);
 }
 
 void Player::next()
@@ -684,44 +698,49 @@ void Player::showFile(const QString &file, quint64 token, Sample sample)
 
 void Player::restartAudio(qint64 offset)
 {
-    // What libvlc has read but not yet played belongs to the old order: a change the user asks
-    // for is heard at once only if libvlc starts the stream afresh.
+    // What the output has read ahead but not played belongs to the old order; the new one is
+    // placed at the read head (or at the grid's bar line) and heard once the output gets there.
     keep(currentSample, currentToken);
     passSample = currentSample;
     passOffset = offset;
-    passFrame = 0;
-    expected = {}; // the stream starts afresh: frames counted for it mean nothing now
-    const double bar = playing ? nextBarMs() : -1.0;
+    passFrame = stream->servedFrames();
+    expected = {}; // frames counted for a change of rate mean nothing for a new start
+    dropEvents();
+    prepareFrom(offset);
     if (!playing) {
-        if (audioPaused)
-            vlc->stop();
+        // Silent until play(), which starts the sample from here.
+        if (audioPaused || !stream->isHeld())
+            engine->stopVoice(stream.get());
         audioPaused = false;
-        dropEvents();
-        prepareFrom(offset);
+        startOffset = offset;
         stream->jump(currentSample, currentToken, offset);
         queueUpcoming();
         showWaveform();
         return;
     }
-    vlc->stop();
+    startOffset = 0;
     audioPaused = false;
-    dropEvents();
-    prepareFrom(offset);
-    if (bar >= 0 && currentSample) {
-        // Silence until the bar line, then the sample, placed by the clock's guess of when a
-        // fresh stream is first heard.
-        clock.start(nowMs());
-        planned = Planned::None;
-        const double streamMs = bar - clock.wallMsFor(0.0);
-        stream->startAt(currentSample, currentToken, offset, msToFrames(std::max(0.0, streamMs)));
+    const double bar = nextBarMs();
+    const auto placeMoves = [this, offset, bar] {
+        if (bar >= 0 && currentSample) {
+            // Silence until the bar line, then the sample, at the deck frame of that moment.
+            planned = Planned::None;
+            const qint64 at = msToFrames(clock().streamMsAt(bar));
+            passFrame = at;
+            stream->startAt(currentSample, currentToken, offset, at);
+        } else {
+            stream->jump(currentSample, currentToken, offset);
+        }
+        queueUpcoming();
+    };
+    if (!engine->anyOtherVoicePlaying(stream.get()) && bar < 0) {
+        // Alone on the deck: the output starts afresh, and the press is heard at once.
+        engine->restartOutputWith(stream.get(), placeMoves);
+        passFrame = stream->servedFrames();
     } else {
-        stream->jump(currentSample, currentToken, offset);
-        clock.start(nowMs());
+        placeMoves();
+        engine->playVoice(stream.get());
     }
-    queueUpcoming();
-    vlc->play();
-    // Each start makes a new audio output, which comes up at libvlc's own volume.
-    volumePending = true;
     showWaveform();
 }
 
@@ -801,24 +820,24 @@ void Player::queueUpcoming()
 
 double Player::earliestSwitchMs() const
 {
-    if (!clock.running())
+    if (!clock().running())
         return wallClockMs();
-    return clock.wallMsFor(framesToMs(stream->servedFrames()) + kSwitchMarginMs);
+    return clock().wallMsFor(framesToMs(stream->servedFrames()) + kSwitchMarginMs);
 }
 
 double Player::nextBarLineMs(double earliestMs) const
 {
-    if (!playing || disabled || !hasBpm() || !passSample || passSample->frames() == 0 || !clock.running())
+    if (!playing || disabled || !hasBpm() || !passSample || passSample->frames() == 0 || !clock().running())
         return -1.0;
     // libvlc plays the stream at 1: a bar of the sample lasts a bar at the rate of the copy heard.
     const double barMs = 4 * 60000.0 / track.baseBpm / passSample->rate;
     const double firstFrameMs = framesToMs(passFrame - passOffset);
     const double lengthMs = framesToMs(passSample->frames());
-    const double sinceStart = clock.streamMsAt(earliestMs) - firstFrameMs;
+    const double sinceStart = clock().streamMsAt(earliestMs) - firstFrameMs;
     double target = std::ceil(std::max(0.0, sinceStart) / barMs) * barMs;
     if (target > lengthMs) // the next pass starts where this one ends, on a bar line of its own
         target = lengthMs + std::ceil(std::max(0.0, sinceStart - lengthMs) / barMs) * barMs;
-    return clock.wallMsFor(firstFrameMs + target);
+    return clock().wallMsFor(firstFrameMs + target);
 }
 
 double Player::nextBarMs() const
@@ -831,12 +850,12 @@ double Player::nextBarMs() const
 bool Player::placeOnBar(Sample sample, quint64 token, Planned kind)
 {
     // A copy at another rate on its way in gives way to the switch; another switch does not.
-    if (!sample || !playing || !clock.running() || (stream->jumpPending() && !stream->continuationPending()))
+    if (!sample || !playing || !clock().running() || (stream->jumpPending() && !stream->continuationPending()))
         return false;
     const double bar = nextBarMs();
     if (bar < 0)
         return false;
-    const double streamMs = clock.heardMs(nowMs()) + (bar - wallClockMs());
+    const double streamMs = clock().heardMs(nowMs()) + (bar - wallClockMs());
     keep(sample, token);
     stream->queue(nullptr, 0);
     stream->jump(sample, token, 0, msToFrames(streamMs));
@@ -848,19 +867,10 @@ bool Player::placeOnBar(Sample sample, quint64 token, Planned kind)
 
 void Player::updateInterface()
 {
-    if (!playing || disabled)
-        return;
-    if (!vlc->hasMedia())
+    if (!playing || disabled || !clock().running())
         return;
     const qint64 now = nowMs();
-    clock.observe(now, vlc->timeMs());
-    // Once the stream is heard its audio output exists: it takes the wanted volume once and is
-    // then left alone, so that the desktop's own mixer can change it.
-    if (volumePending && clock.anchored()) {
-        vlc->applyVolume();
-        volumePending = !vlc->volumeApplied();
-    }
-    const qint64 heard = clock.heardFrame(now);
+    const qint64 heard = clock().heardFrame(now);
     processHeardEvents(heard);
     updatePosition(heard);
     showWaveform();
@@ -870,7 +880,7 @@ void Player::updateInterface()
 
 Player::Seam Player::nextSeam() const
 {
-    if (!playing || disabled || repeat || !upcoming.sample || !currentSample || !clock.running()
+    if (!playing || disabled || repeat || !upcoming.sample || !currentSample || !clock().running()
         || planned != Planned::None)
         return {};
     // A copy at another rate on its way into the stream moves the seam only if it is heard before
@@ -892,7 +902,7 @@ Player::Seam Player::nextSeam() const
         return {};
     }
     const int bpm = upcoming.bpm > kMinUsableBpm ? upcoming.bpm : upcoming.sample->tempo.bpm;
-    knownSeam = { { clock.wallMsFor(framesToMs(seamFrame)), bpm }, upcoming.token };
+    knownSeam = { { clock().wallMsFor(framesToMs(seamFrame)), bpm }, upcoming.token };
     return knownSeam.seam;
 }
 
@@ -942,6 +952,13 @@ void Player::processHeardEvents(qint64 heardFrame)
                 if (event.token == upcoming.token)
                     upcoming.sample = passSample;
             }
+            break;
+        case PcmStream::Event::Released:
+            // The row goes on where it was held (its own pause while others played).
+            passFrame = event.streamFrame;
+            passOffset = event.offset;
+            break;
+        case PcmStream::Event::Held:
             break;
         case PcmStream::Event::RanDry:
             passSample.reset();
@@ -1015,7 +1032,7 @@ void Player::stretch(Sample sample, double rate, std::function<void(Sample)> don
 
 void Player::syncRate()
 {
-    if (stretching || !playing || disabled || !clock.running())
+    if (stretching || !playing || disabled || !clock().running())
         return;
     dropPassedExpectation();
     if (stream->jumpPending()) {
@@ -1030,7 +1047,7 @@ void Player::syncRate()
     // A song streamed from disk is not stretched: a copy of it would cost what streaming saves.
     const bool stretchable = heard && !heard->streamed();
     // What the stream serves now is heard a moment from now, at the rate wanted then.
-    const double servedWanted = rateWantedAt(clock.wallMsFor(framesToMs(servedFrame)));
+    const double servedWanted = rateWantedAt(clock().wallMsFor(framesToMs(servedFrame)));
     if (stretchable && !sameRate(heard->rate, servedWanted)) {
         qCDebug(lcPlayer) << "row" << id << "stretches" << heard->file << "to" << servedWanted;
         stretch(heard, servedWanted, [this](Sample stretched) { continueAtRate(stretched); });
@@ -1041,7 +1058,7 @@ void Player::syncRate()
     const Seam seam = nextSeam();
     const bool ownSeam = seam.heardMs >= 0 && std::abs(seam.heardMs - expected.atMs) < kSameSeamMs;
     if (stretchable && expected.atMs >= 0 && !ownSeam && !sameRate(heard->rate, expected.rate)) {
-        const qint64 at = msToFrames(clock.streamMsAt(expected.atMs));
+        const qint64 at = msToFrames(clock().streamMsAt(expected.atMs));
         const bool sameSampleThen = repeat || served.offset + (at - served.streamFrame) < heard->frames();
         if (sameSampleThen && at >= servedFrame + msToFrames(kSwitchMarginMs)) {
             qCDebug(lcPlayer) << "row" << id << "makes ready" << heard->file << "at" << expected.rate << "for"
@@ -1108,17 +1125,17 @@ void Player::dropPassedExpectation()
 
 void Player::continueAtRate(const Sample &stretched)
 {
-    if (!stretched || !playing || !clock.running() || stream->jumpPending())
+    if (!stretched || !playing || !clock().running() || stream->jumpPending())
         return;
     const qint64 at = stream->servedFrames() + msToFrames(kSwitchMarginMs);
-    if (!sameRate(stretched->rate, rateWantedAt(clock.wallMsFor(framesToMs(at)))))
+    if (!sameRate(stretched->rate, rateWantedAt(clock().wallMsFor(framesToMs(at)))))
         return; // the poll tries again with what is wanted now
     continueInCopy(stretched, at);
 }
 
 bool Player::continueInCopy(const Sample &copy, qint64 at)
 {
-    if (!copy || !playing || !clock.running() || stream->jumpPending() || at < stream->servedFrames())
+    if (!copy || !playing || !clock().running() || stream->jumpPending() || at < stream->servedFrames())
         return false;
     PcmStream::Event served;
     const Sample heard = stream->lastSwitch(&served) ? keptSample(served.sample) : nullptr;
@@ -1132,8 +1149,8 @@ bool Player::continueInCopy(const Sample &copy, qint64 at)
     }
     // Where the old copy will be at that frame, in the sample's own frames, moved on by what
     // the rates asked for would have gained on it since it has been heard.
-    const double heardAt = clock.wallMsFor(framesToMs(at));
-    const double since = std::max(heardAt - kMaxCatchUpMs, clock.wallMsFor(framesToMs(served.copySince)));
+    const double heardAt = clock().wallMsFor(framesToMs(at));
+    const double since = std::max(heardAt - kMaxCatchUpMs, clock().wallMsFor(framesToMs(served.copySince)));
     const double owed = owedFrames(since, heardAt, heard->rate);
     const double sourceFrame = double(position) * heard->rate + owed;
     const qint64 length = copy->frames();

@@ -15,6 +15,7 @@
 
 class QAbstractButton;
 class QAbstractSlider;
+class DeckEngine;
 class QTimer;
 class Sampora;
 class PcmStream;
@@ -25,10 +26,11 @@ struct DecodedSample;
 // after another (or loops one) without a gap, keeps a back and forward history, and bends the
 // play rate by the row's tempo slider and the tempo controller.
 //
-// Samples are decoded on a worker thread and served frame by frame into one endless libvlc
-// stream (PcmStream), which moves on to the next sample at the exact frame. What the row tells
-// the rest of the program about a new sample (Playing, NewBPM, the histories, the position) it
-// tells when that sample is heard, which is about half a second after libvlc has read it.
+// Samples are decoded on a worker thread and served frame by frame into the row's voice
+// (PcmStream), which moves on to the next sample at the exact frame; the deck's engine mixes
+// every row's voice into one output, so that every row counts the same frames. What the row
+// tells the rest of the program about a new sample (Playing, NewBPM, the histories, the
+// position) it tells when that sample is heard, a read-ahead after the mixer has taken it.
 // The widget base only provides the meta-object; a Player is never shown.
 class Player : public QWidget {
     Q_OBJECT
@@ -42,9 +44,10 @@ public:
     // decoding thread, for every sample before it is queued; several rows may call it at once.
     using TempoFinder = std::function<SampleTempo(const QString &path)>;
 
-    // Without a tempo finder a sample's BPM is its name's alone.
+    // Without a tempo finder a sample's BPM is its name's alone. Rows of one deck share its
+    // engine; without one the row has an engine of its own.
     Player(int id, QAbstractSlider **positionSlider, QAbstractSlider **tempoSlider, Sampora **library,
-        QAbstractButton **playPauseBox, int sampleType, TempoFinder findTempo = {});
+        QAbstractButton **playPauseBox, int sampleType, TempoFinder findTempo = {}, DeckEngine *deck = nullptr);
     ~Player() override;
 
     void play();
@@ -113,12 +116,21 @@ public:
     int starvations() const { return starvedCount; }
     // Why the row cannot play its current sample; empty when it can (or does not know yet).
     QString failure() const { return currentFailure; }
+    // Samples in a row that could not be decoded; the row stops at the third.
+    int failuresInARow() const { return failures; }
+    // The frames libvlc has read of the row's stream, and the frame the clock says is heard
+    // (-1 while the clock is not running or has no play time from libvlc yet).
+    struct StreamPosition {
+        qint64 servedFrames = 0;
+        qint64 heardFrame = -1;
+    };
+    StreamPosition streamPosition() const;
     // The rate the row's audio plays at: libvlc plays the stream at its own rate (always 1),
     // the row's copy of the sample is stretched to the rest.
     float playbackRate() const;
-    // What libvlc reports now (read back, not remembered).
+    // What libvlc reports now (read back, not remembered), for the deck's one output.
     int playbackVolume() const;
-    const VlcPlayback &playback() const { return *vlc; }
+    const VlcPlayback &playback() const;
 
     // Written by the deck while the row is hidden.
     bool disabled = false;
@@ -201,6 +213,7 @@ private:
     void updatePosition(qint64 heardFrame);
     void syncTimer();
     qint64 nowMs() const;
+    const HeardClock &clock() const;
 
     QAbstractSlider *positionSlider = nullptr;
     QAbstractSlider *tempoSlider = nullptr;
@@ -224,13 +237,14 @@ private:
     const TempoFinder tempoFinder; // read by the decoding thread: never changed after construction
     bool tempoPending = false;     // the sample has no name BPM and its tempo is still being looked for
 
-    // Declared before vlc: libvlc's threads read the stream until vlc is gone.
+    // The engine's output thread pulls the voice until the destructor takes it off the mixer.
+    std::unique_ptr<DeckEngine> ownEngine;
+    DeckEngine *engine = nullptr;
     std::unique_ptr<PcmStream> stream;
-    std::unique_ptr<VlcPlayback> vlc;
     QThreadPool decoder;
-    HeardClock clock;
-    bool audioPaused = false;   // libvlc paused (resumes where it was) rather than stopped
-    bool volumePending = false; // the wanted volume waits for libvlc's audio output
+    bool audioPaused = false;   // paused (resumes where it was) rather than stopped
+    float pausedPosition = 0.0f; // heardPosition() while paused
+    qint64 startOffset = 0;     // where the sample starts on play(): a seek while not playing
 
     quint64 lastToken = 0;
     Sample currentSample;       // decoded frames of track.file, once known

@@ -10,7 +10,7 @@
 #include "dialogs/mixexport.h"
 #include "dialogs/savefiles.h"
 #include "player/player.h"
-#include "player/vlcplayback.h"
+#include "engine/vlcplayback.h"
 #include "support/testsupport.h"
 #include "tempo/tempoctrl.h"
 

@@ -13,7 +13,7 @@
 #include "library/sampletypes.h"
 #include "library/sampora.h"
 #include "player/player.h"
-#include "player/vlcplayback.h"
+#include "engine/vlcplayback.h"
 #include "support/testsupport.h"
 
 namespace {

@@ -1,7 +1,7 @@
-// Two rows at matched tempos as a listener hears them, recorded from the audio server: the second
-// row's samples have two BPMs, so the matched rates change as it moves on; the two rows' beats are
-// heard at the same moments, also right after such a change. The rows click on separate channels,
-// so the recording tells them apart.
+// Two rows of one deck at matched tempos as a listener hears them, recorded from the audio server:
+// the second row's samples have two BPMs, so the matched rates change as it moves on; the two
+// rows' beats are heard at the same moments, also right after such a change and while the output
+// corrects a drift. The rows click on separate channels, so the recording tells them apart.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -15,6 +15,7 @@
 #include <QTest>
 
 #include "deck/bargrid.h"
+#include "engine/deckengine.h"
 #include "library/sampletypes.h"
 #include "library/sampora.h"
 #include "player/player.h"
@@ -82,6 +83,7 @@ private slots:
         // by themselves, quantized on the grid of the first.
         auto model = std::make_unique<Sampora>(HipHop);
         Sampora *library = model.get();
+        DeckEngine deck(DeckEngine::standardArguments());
         std::array<QSlider, 2> position, tempo;
         std::array<QCheckBox, 2> hold;
         std::array<std::unique_ptr<Player>, 2> rows;
@@ -91,7 +93,7 @@ private slots:
             QAbstractSlider *p = &position[size_t(id)];
             QAbstractSlider *t = &tempo[size_t(id)];
             QAbstractButton *h = &hold[size_t(id)];
-            rows[size_t(id)] = std::make_unique<Player>(id, &p, &t, &library, &h, types[id]);
+            rows[size_t(id)] = std::make_unique<Player>(id, &p, &t, &library, &h, types[id], Player::TempoFinder {}, &deck);
             rows[size_t(id)]->changeVolume(100);
         }
         Player *players[3] = { rows[0].get(), rows[1].get(), nullptr };
@@ -101,10 +103,12 @@ private slots:
         for (auto &row : rows)
             row->setBarLineFinder([&grid](double earliestMs) { return grid.nextBarLine(earliestMs); });
 
+        // A recorder this eager makes the null sink's clock drift (about 400 ppm), so that the
+        // output corrects its drift during the recording: all rows must move with it.
         QProcess parec;
         parec.start(QStringLiteral("parec"),
             { QStringLiteral("-d"), QStringLiteral("ci_sink.monitor"), QStringLiteral("--raw"), QStringLiteral("--format=s16le"),
-                QStringLiteral("--rate=44100"), QStringLiteral("--channels=2"), QStringLiteral("--latency-msec=5") });
+                QStringLiteral("--rate=44100"), QStringLiteral("--channels=2"), QStringLiteral("--latency-msec=2") });
         QVERIFY(parec.waitForStarted(3000));
         QTest::qWait(300);
         rows[0]->play();
@@ -162,12 +166,13 @@ private slots:
         std::sort(afterChangeMs.begin(), afterChangeMs.end());
         QVERIFY2(apartMs.size() >= 10 && !afterChangeMs.empty(),
             qPrintable(QStringLiteral("%1 beats, %2 after a change").arg(apartMs.size()).arg(afterChangeMs.size())));
-        // A row placed wrongly stays that far off from then on, which moves the median; a machine
-        // too busy to feed the audio server moves single beats, not the median. Where the rows
-        // first start on the grid is the clocks' estimate, good to a few ms.
+        // The rows are mixed into one stream, so nothing but where each is placed on the deck's
+        // frames sets them apart: not the audio server, not a drift correction of the output. The
+        // time-stretch moves a transient by a fraction of a ms.
         const double median = apartMs[apartMs.size() / 2];
         const double afterChange = afterChangeMs[afterChangeMs.size() * 3 / 4];
-        QVERIFY2(median <= 8.0 && afterChange <= 10.0,
+        qInfo("beats %.2f ms apart (median), %.2f ms after a change (3 in 4), worst %.2f ms", median, afterChange, apartMs.back());
+        QVERIFY2(median <= 1.0 && afterChange <= 1.0 && apartMs.back() <= 2.0,
             qPrintable(QStringLiteral("beats %1 ms apart (median), %2 ms in the 2 s after a change (3 in 4 within), worst %3 ms")
                            .arg(median)
                            .arg(afterChange)

@@ -5,7 +5,7 @@
 #include <QStyle>
 #include <QTest>
 
-#include "player/vlcplayback.h"
+#include "engine/vlcplayback.h"
 #include "tst_player_fixture.h"
 
 class TestPlayerPlayback : public QObject {

@@ -10,22 +10,13 @@
 #include "player/heardclock.h"
 #include "player/pcmformat.h"
 #include "player/pcmstream.h"
+#include "support/streamsamples.h"
 
 namespace {
 
-using Sample = std::shared_ptr<const DecodedSample>;
+using namespace StreamSamples;
 
-// A sample whose frame i holds (base + i) on both channels, so every frame says where it is from.
-Sample numbered(qint16 base, qint64 frames)
-{
-    auto sample = std::make_shared<DecodedSample>();
-    sample->file = QStringLiteral("s%1").arg(base);
-    for (qint64 i = 0; i < frames; ++i) {
-        sample->samples.push_back(qint16(base + i));
-        sample->samples.push_back(qint16(base + i));
-    }
-    return sample;
-}
+using Sample = std::shared_ptr<const DecodedSample>;
 
 // Opens the stream as libvlc does and reads frames in libvlc-like odd-sized chunks.
 class Reader {
@@ -61,16 +52,6 @@ public:
     PcmStream &stream;
 };
 
-std::vector<PcmStream::Event> events(PcmStream &stream)
-{
-    std::vector<PcmStream::Event> all;
-    PcmStream::Event e;
-    while (stream.peekEvent(&e)) {
-        all.push_back(e);
-        stream.popEvent();
-    }
-    return all;
-}
 
 std::vector<qint16> run(qint16 base, qint64 from, qint64 count)
 {
@@ -197,6 +178,24 @@ private slots:
                 worst = std::max(worst, std::abs(clock.heardMs(seenAt) - (double(seenAt) - truthOffset)));
         }
         QVERIFY2(worst <= 1.0, qPrintable(QString::number(worst)));
+    }
+
+    void clockForgetsEarlierStartsOfTheStream()
+    {
+        // The stream starts again every 3 s (a seek, a next): play times of an earlier start
+        // must never place the new one, which is heard 45 ms after its start.
+        HeardClock clock;
+        double worstAhead = 0;
+        for (int start = 0; start < 6; ++start) {
+            const qint64 startedAt = 3000 * start;
+            clock.start(startedAt);
+            for (qint64 vlcTime = 250; vlcTime < 2900; vlcTime += 250) {
+                const qint64 seenAt = startedAt + 45 + vlcTime - 30;
+                clock.observe(seenAt, vlcTime);
+                worstAhead = std::max(worstAhead, clock.heardMs(seenAt) - double(vlcTime - 30));
+            }
+        }
+        QVERIFY2(worstAhead <= 1.0, qPrintable(QString::number(worstAhead)));
     }
 };
 

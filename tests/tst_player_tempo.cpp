@@ -5,7 +5,7 @@
 #include <QTest>
 #include <QThread>
 
-#include "player/vlcplayback.h"
+#include "engine/vlcplayback.h"
 #include "tst_player_fixture.h"
 
 namespace {

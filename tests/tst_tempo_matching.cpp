@@ -12,7 +12,7 @@
 
 #include "library/sampora.h"
 #include "player/player.h"
-#include "player/vlcplayback.h"
+#include "engine/vlcplayback.h"
 #include "support/testsupport.h"
 #include "tempo/tempoctrl.h"
 #include "tools/audiogen.h"

@@ -14,21 +14,18 @@
 #include <random>
 #include <vector>
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLoggingCategory>
-#include <QProcess>
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
 
 #include "clicks.h"
+#include "bench/support/benchsupport.h"
 #include "deck/bargrid.h"
 #include "library/paths.h"
 #include "library/sampletypes.h"
@@ -396,22 +393,7 @@ QuantizeResult measureQuantize(const QString &root, int presses)
     return result;
 }
 
-double cpuMs()
-{
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0
-        + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
-}
 
-double rssMb()
-{
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0) : 0;
-}
 
 // Three rows of one type, no tempo matching, no grid, all playing.
 std::vector<std::unique_ptr<Row>> playThreeRows(Sampora *library)
@@ -434,11 +416,11 @@ double measureCpu(const QString &root)
     const std::vector<std::unique_ptr<Row>> rows = playThreeRows(&library);
     waitMs(1500);
 
-    const double cpuBefore = cpuMs();
+    const double cpuBefore = BenchSupport::cpuMs();
     QElapsedTimer wall;
     wall.start();
     waitMs(10000);
-    const double percent = (cpuMs() - cpuBefore) * 100.0 / double(wall.elapsed());
+    const double percent = (BenchSupport::cpuMs() - cpuBefore) * 100.0 / double(wall.elapsed());
     for (auto &row : rows)
         row->player->stop();
     return percent;
@@ -465,24 +447,16 @@ MemoryResult measureMemory(const QString &root)
         waitMs(25);
         if (i == 100) {
             waitMs(300);
-            result.after100Mb = rssMb();
+            result.after100Mb = BenchSupport::rssMb();
         }
     }
     waitMs(300);
-    result.after500Mb = rssMb();
+    result.after500Mb = BenchSupport::rssMb();
     for (auto &row : rows)
         row->player->stop();
     return result;
 }
 
-bool audioServerAnswers()
-{
-    if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
-        return false;
-    QProcess pactl;
-    pactl.start(QStringLiteral("pactl"), { QStringLiteral("info") });
-    return pactl.waitForFinished(3000) && pactl.exitCode() == 0;
-}
 
 std::vector<double> absolute(std::vector<double> values)
 {
@@ -501,7 +475,7 @@ void append(std::vector<double> &to, const std::vector<double> &values)
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    if (!audioServerAnswers()) {
+    if (!BenchSupport::audioServerAnswers()) {
         std::fprintf(stderr, "bench_audio: no audio server answers (PULSE_SERVER); nothing measured\n");
         return 0;
     }

@@ -20,7 +20,7 @@
 #include "app/mainwindow.h"
 #include "library/paths.h"
 #include "online/onlineservices.h"
-#include "player/vlcplayback.h"
+#include "engine/vlcplayback.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "player/vlcplayback.h"
+#include "engine/vlcplayback.h"
 
 #include <vector>
 
@@ -14,6 +14,8 @@ namespace {
 // prefetch buffer libvlc would read 16 MiB (minutes of audio) ahead, and the sample order that
 // the stream decides at the frame would be heard minutes later.
 constexpr const char *kMediaOptions[] = { ":demux=wav", ":file-caching=50" };
+// A pipe needs no caching of libvlc's own: the pipe's few KiB are all the slack there is.
+constexpr const char *kPipeOptions[] = { ":demux=wav", ":file-caching=0" };
 constexpr const char *kInstanceArguments[] = { "--prefetch-buffer-size=4", "--prefetch-read-size=4096",
     "--no-video" };
 
@@ -51,10 +53,33 @@ void VlcPlayback::setStream(PcmStream *stream)
         return;
     libvlc_media_t *media = libvlc_media_new_callbacks(
         m_instance, &PcmStream::open, &PcmStream::read, &PcmStream::seek, &PcmStream::close, stream);
-    if (!media)
-        return;
     for (const char *option : kMediaOptions)
-        libvlc_media_add_option(media, option);
+        if (media)
+            libvlc_media_add_option(media, option);
+    takeMedia(media);
+}
+
+void VlcPlayback::setFd(int fd)
+{
+    if (!m_player)
+        return;
+    libvlc_media_t *media = libvlc_media_new_fd(m_instance, fd);
+    for (const char *option : kPipeOptions)
+        if (media)
+            libvlc_media_add_option(media, option);
+    takeMedia(media);
+}
+
+void VlcPlayback::clearMedia()
+{
+    if (m_player)
+        takeMedia(nullptr);
+}
+
+void VlcPlayback::takeMedia(libvlc_media_t *media)
+{
+    if (!media && m_media == nullptr)
+        return;
     libvlc_media_player_stop(m_player);
     libvlc_media_player_set_media(m_player, media);
     if (m_media)

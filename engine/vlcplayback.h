@@ -9,7 +9,7 @@ struct libvlc_media_t;
 class PcmStream;
 
 // The one place that talks to libvlc: owns an instance and one media player that plays one
-// endless PCM stream for its whole life. Rate and volume are libvlc's; state is polled from
+// endless PCM stream (a row's own, or the deck's mix through a pipe). Rate and volume are libvlc's; state is polled from
 // the caller's thread. libvlc's threads only ever call the stream's read callbacks.
 class VlcPlayback {
 public:
@@ -23,6 +23,10 @@ public:
 
     // Makes stream the media player's media; the stream must outlive this object.
     void setStream(PcmStream *stream);
+    // Makes a pipe's read end, carrying an endless WAV stream, the media player's media. The
+    // descriptor stays the caller's: it must stay open until clearMedia() or another media.
+    void setFd(int fd);
+    void clearMedia();
     bool hasMedia() const { return m_media != nullptr; }
 
     void play();
@@ -46,6 +50,9 @@ public:
     bool volumeApplied() const;
 
 private:
+    // Stops the player and makes media (null: none) its media, releasing the one before.
+    void takeMedia(libvlc_media_t *media);
+
     libvlc_instance_t *m_instance = nullptr;
     libvlc_media_player_t *m_player = nullptr;
     libvlc_media_t *m_media = nullptr;

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <vector>
+
+#include <QtGlobal>
+
+class PcmStream;
+
+// Adds the voices of the deck's rows into one stream of frames. Every voice is pulled for every
+// frame the mixer makes, playing or silent, so that each voice counts the deck's frames: frame N
+// of one voice is heard together with frame N of every other, by construction.
+//
+// Voices join and leave on the GUI thread; the output's thread mixes. The read side holds the
+// lock for one block, allocates nothing and never waits on anything but that lock.
+class DeckMixer {
+public:
+    static constexpr int kMaxVoices = 8;
+    // Frames mixed per pull of each voice.
+    static constexpr qint64 kBlockFrames = 256;
+
+    DeckMixer();
+    DeckMixer(const DeckMixer &) = delete;
+    DeckMixer &operator=(const DeckMixer &) = delete;
+
+    // From now on the voice is pulled with every block; it counts from the mixer's read head.
+    void addVoice(PcmStream *voice);
+    void removeVoice(PcmStream *voice);
+
+    // The read side: the next `frames` frames of the mix, interleaved stereo, full scale at 1.0.
+    void mix(float *out, qint64 frames);
+    // Frames mixed so far: the read head of the deck's timeline.
+    qint64 mixedFrames() const { return m_mixed.load(std::memory_order_acquire); }
+
+private:
+    std::mutex m_lock;
+    std::vector<PcmStream *> m_voices;
+    std::vector<qint16> m_scratch;
+    std::atomic<qint64> m_mixed { 0 };
+};
