@@ -15,6 +15,9 @@
 
 #include "app/programinfo.h"
 #include "app/textedit.h"
+#include "controls/deckdrops.h"
+#include "controls/deckremote.h"
+#include "controls/midilearndialog.h"
 #include "deck/qtplayerctl.h"
 #include "dialogs/exportaudio.h"
 #include "dialogs/importfolder.h"
@@ -58,6 +61,12 @@ MainWindow::MainWindow(bool checkForUpdatesAtStart)
 
     createActions();
     createMenus();
+
+    remote = new DeckRemote(deck, this, quantizeAct, bpmAct, {});
+    connect(remote->drops(), &DeckDrops::status, this, [this](const QString &message) {
+        statusBar()->showMessage(message, 10000);
+    });
+    connect(remote->drops(), &DeckDrops::folderDropped, this, &MainWindow::importFolder);
 
     const QString libraryProblem = ProgramInfo::libraryProblem();
     statusBar()->showMessage(libraryProblem.isEmpty() ? tr("Make your sample library work for you!") : libraryProblem, 0);
@@ -169,6 +178,8 @@ void MainWindow::createActions()
 
     libraryAct = createAction(tr("Sample Library"), &MainWindow::editLibrary);
     libraryAct->setShortcut(QKeySequence(tr("Ctrl+L")));
+    midiLearnAct = createAction(tr("MIDI &Learn..."), &MainWindow::midiLearn);
+    midiLearnAct->setStatusTip(tr("Tie the deck's controls to the keys, pads and knobs of a MIDI controller"));
     updateAct = createAction(tr("Check For Updates"), &MainWindow::checkForUpdates);
     feedbackAct = createAction(tr("Provide Feedback"), &MainWindow::getFeedback);
     if (!OnlineServices::isConfigured()) {
@@ -215,6 +226,7 @@ void MainWindow::createMenus()
 
     editMenu = menuBar()->addMenu(tr("&Edit"));
     editMenu->addAction(libraryAct);
+    editMenu->addAction(midiLearnAct);
     editMenu->addSeparator();
     editMenu->addAction(bpmAct);
     editMenu->addAction(quantizeAct);
@@ -244,7 +256,13 @@ void MainWindow::createMenus()
 
 void MainWindow::import()
 {
+    importFolder(QString());
+}
+
+void MainWindow::importFolder(const QString &folder)
+{
     auto *dialog = new ImportFolder(this);
+    dialog->selectDirectory(folder);
     // A folder just imported is playable at once: the deck's library reads config.xml again.
     connect(dialog, &QDialog::accepted, deck, &QTplayerCtl::updatePlaylist);
     qCDebug(lcApp) << "showing Dialog";
@@ -374,6 +392,11 @@ void MainWindow::editLibrary()
     auto *manager = new LibraryMgr;
     showDisposable(manager);
     connect(manager, &QDialog::accepted, deck, &QTplayerCtl::updatePlaylist);
+}
+
+void MainWindow::midiLearn()
+{
+    showDisposable(remote->createLearnWindow(this));
 }
 
 void MainWindow::checkForUpdates()

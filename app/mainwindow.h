@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class DeckRemote;
 class QAction;
 class QCloseEvent;
 class QContextMenuEvent;
@@ -24,6 +25,7 @@ public:
     // Exposed for tests and the start-up benchmark; the window owns it.
     QTplayerCtl *deckController() const { return deck; }
     TextEdit *newestHelpViewer() const;
+    DeckRemote *deckRemote() const { return remote; }
     int rememberedHeight() const { return windowHeight; }
 
 protected:
@@ -62,6 +64,9 @@ private slots:
     void openChosenMix(const QString &path);
     void exportAudio();
     void updateExportAction();
+    void midiLearn();
+    // The import dialog, with the folder filled in when one is given (dropped on the window).
+    void importFolder(const QString &folder);
 
 private:
     void createActions();
@@ -103,11 +108,13 @@ private:
     QAction *helpAct = nullptr;
     QAction *openMixAct = nullptr;
     QAction *exportAudioAct = nullptr;
+    QAction *midiLearnAct = nullptr;
 
     int windowHeight = 340;
     int windowWidth = 480;
     QAction *aboutAct = nullptr;
     QTplayerCtl *deck = nullptr;
+    DeckRemote *remote = nullptr;
     UpdateCheck *updateChecker = nullptr;
     // Viewers free themselves when closed.
     QPointer<TextEdit> helpViewer;

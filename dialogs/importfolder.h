@@ -23,6 +23,9 @@ public:
     explicit ImportFolder(QWidget *parent = nullptr,
                           std::optional<ConfigFile::Entry> folder = std::nullopt);
 
+    // Shows the folder as the one to import (a folder dropped on the window); empty: none.
+    void selectDirectory(const QString &text);
+
 private slots:
     void browse();
     void import();
@@ -31,7 +34,6 @@ private slots:
 private:
     bool editing() const { return m_folder.has_value(); }
     void addDirectory(const QString &text);
-    void selectDirectory(const QString &text);
     std::optional<QString> pathToStore(const QString &text) const;
     ConfigWriter::Attributes attributes(const QString &path) const;
 

@@ -3,6 +3,9 @@
 
 #include <QActionGroup>
 #include <QComboBox>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -73,6 +76,7 @@ private slots:
     void exitCloses();
     void withoutServiceAddressNothingIsAsked();
     void importIsPlayableAtOnce();
+    void droppedFolderFillsTheImport();
     void closedWindowsAreFreed();
     void exitEndsTheProgramWithOtherWindowsOpen();
     void openMixReportsWhatItLeftOut();
@@ -165,7 +169,7 @@ void TestAppMainWindow::frame()
                             "player1Melody() player1Beat() player1Bass() player2Melody() player2Beat() player2Bass() "
                             "player3Melody() player3Beat() player3Bass() editLibrary() checkForUpdates() getFeedback() "
                             "displayHelp() addWindowSize() deleteWindowSize() openMix() openChosenMix(QString) "
-                            "exportAudio() updateExportAction()"));
+                            "exportAudio() updateExportAction() midiLearn() importFolder(QString)"));
     QCOMPARE(meta->method(meta->indexOfSlot("addWindowSize()")).access(), QMetaMethod::Public);
     QCOMPARE(meta->method(meta->indexOfSlot("displayHelp()")).access(), QMetaMethod::Private);
 }
@@ -235,6 +239,7 @@ void TestAppMainWindow::menuTree()
         QStringLiteral("&File > E&xit"),
         QStringLiteral("&Edit"),
         QStringLiteral("&Edit > Sample Library"),
+        QStringLiteral("&Edit > MIDI &Learn..."),
         QStringLiteral("&Edit > -"),
         QStringLiteral("&Edit > BPM Matching"),
         QStringLiteral("&Edit > &Quantize"),
@@ -297,6 +302,8 @@ void TestAppMainWindow::actions_data()
         }
     }
     QTest::newRow("library") << "&Edit > Sample Library" << QKeySequence(QStringLiteral("Ctrl+L")) << "" << false << false;
+    QTest::newRow("midi learn") << "&Edit > MIDI &Learn..." << QKeySequence()
+                                << "Tie the deck's controls to the keys, pads and knobs of a MIDI controller" << false << false;
     QTest::newRow("updates") << "&Help > Check For Updates" << QKeySequence() << "" << false << false;
     QTest::newRow("feedback") << "&Help > Provide Feedback" << QKeySequence() << "" << false << false;
     QTest::newRow("help") << "&Help > Quick Reference" << QKeySequence(QStringLiteral("F1")) << "" << false << false;
@@ -513,6 +520,30 @@ void TestAppMainWindow::importIsPlayableAtOnce()
     const QList<LibraryFolder> custom = window->deckController()->library->folders(Custom);
     dir->writeFile(QStringLiteral("config.xml"), original);
     QVERIFY(custom.contains(LibraryFolder{fresh, Melody}));
+}
+
+// A folder dropped on the window opens the import dialog with it; MIDI Learn opens its window.
+void TestAppMainWindow::droppedFolderFillsTheImport()
+{
+    const QString folder = dir->path() + QStringLiteral("/melody");
+    auto *data = new QMimeData;
+    data->setUrls({QUrl::fromLocalFile(folder)});
+    const std::unique_ptr<QMimeData> owned(data);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &drop);
+    const QList<QWidget *> imports = shownWindows("ImportFolder");
+    QCOMPARE(imports.size(), 1);
+    QCOMPARE(imports.first()->findChild<QComboBox *>()->currentText(), folder);
+    delete imports.first();
+
+    entry(QStringLiteral("&Edit > MIDI &Learn..."))->trigger();
+    const QList<QWidget *> learnWindows = shownWindows("MidiLearnDialog");
+    QCOMPARE(learnWindows.size(), 1);
+    QCOMPARE(learnWindows.first()->windowTitle(), QStringLiteral("MIDI Learn"));
+    delete learnWindows.first();
 }
 
 // Every window the menus and the deck open is freed when it closes.

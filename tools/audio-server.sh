@@ -25,22 +25,49 @@ start_audio_server() {
   return 1
 }
 
-stop_audio_server() {
-  if [ -n "${SAMPORA_PULSE_PID:-}" ]; then
-    kill "$SAMPORA_PULSE_PID" 2>/dev/null || true
-    wait "$SAMPORA_PULSE_PID" 2>/dev/null || true
-    SAMPORA_PULSE_PID=
+# Stops a server started above by its pid, if it runs.
+stop_server() {
+  if [ -n "$1" ]; then
+    kill "$1" 2>/dev/null || true
+    wait "$1" 2>/dev/null || true
   fi
 }
 
+stop_audio_server() {
+  stop_server "${SAMPORA_PULSE_PID:-}"
+  SAMPORA_PULSE_PID=
+}
+
+# Starts a private JACK server with the dummy back end for MIDI, where the ALSA sequencer is
+# missing (no snd-seq module, as in a container): Sampora's MIDI input then uses JACK.
+# Exports JACK_DEFAULT_SERVER; does nothing where /dev/snd/seq exists.
+start_midi_server() {
+  [ -e /dev/snd/seq ] && return 0
+  export JACK_DEFAULT_SERVER=sampora-$$
+  export JACK_NO_AUDIO_RESERVATION=1
+  jackd --name "$JACK_DEFAULT_SERVER" --no-realtime --timeout 10000 -d dummy -r 44100 -p 1024 >"$1/jackd.log" 2>&1 &
+  SAMPORA_JACK_PID=$!
+  if ! jack_wait --wait --timeout 5 >/dev/null 2>&1; then
+    echo "JACK server did not start; see $1/jackd.log" >&2
+    return 1
+  fi
+}
+
+stop_midi_server() {
+  stop_server "${SAMPORA_JACK_PID:-}"
+  SAMPORA_JACK_PID=
+}
+
 # A headless session for tests and benchmarks: a private runtime folder, offscreen Qt and the
-# audio server above. Installs an EXIT trap that stops the server and removes the folder.
+# audio server and the MIDI server above. Installs an EXIT trap that stops them and removes the
+# folder.
 # Usage: start_headless_session NAME   (the folder is /tmp/NAME.XXXXXX)
 start_headless_session() {
   SAMPORA_SESSION_DIR=$(mktemp -d "/tmp/$1.XXXXXX")
   export XDG_RUNTIME_DIR=$SAMPORA_SESSION_DIR/xdg
   mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
   export QT_QPA_PLATFORM=offscreen
-  trap 'stop_audio_server; rm -rf "$SAMPORA_SESSION_DIR"' EXIT
+  trap 'stop_midi_server; stop_audio_server; rm -rf "$SAMPORA_SESSION_DIR"' EXIT
   start_audio_server "$SAMPORA_SESSION_DIR/pulse"
+  start_midi_server "$SAMPORA_SESSION_DIR"
 }

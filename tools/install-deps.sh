@@ -15,6 +15,7 @@ packages=(
   libsndfile1-dev libsoxr-dev libfluidsynth-dev librubberband-dev
   clang-14 libclang-rt-14-dev llvm-14
   libaubio-dev
+  librtmidi-dev jackd2 libjack-jackd2-dev dbus-daemon dbus-bin
   librubberband-dev
 )
 

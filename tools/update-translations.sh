@@ -10,4 +10,4 @@ for file in "$@"; do files+=("$(realpath "$file")"); done
 cd "$(dirname "$0")/.."
 [ ${#files[@]} -gt 0 ] || files=(translations/*.ts)
 lupdate=$(command -v lupdate || echo /usr/lib/qt6/bin/lupdate)
-"$lupdate" -silent -I . -no-obsolete -locations none app deck dialogs library online player render tempo -ts "${files[@]}"
+"$lupdate" -silent -I . -no-obsolete -locations none app controls deck dialogs library online player render tempo -ts "${files[@]}"

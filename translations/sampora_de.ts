@@ -48,6 +48,80 @@
     </message>
 </context>
 <context>
+    <name>DeckControls</name>
+    <message>
+        <source>Play/Pause</source>
+        <translation>Wiedergabe/Pause</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stopp</translation>
+    </message>
+    <message>
+        <source>Next</source>
+        <translation>Weiter</translation>
+    </message>
+    <message>
+        <source>Previous</source>
+        <translation>Zurück</translation>
+    </message>
+    <message>
+        <source>Row %1: play/pause</source>
+        <translation>Zeile %1: Wiedergabe/Pause</translation>
+    </message>
+    <message>
+        <source>Row %1: next</source>
+        <translation>Zeile %1: weiter</translation>
+    </message>
+    <message>
+        <source>Row %1: previous</source>
+        <translation>Zeile %1: zurück</translation>
+    </message>
+    <message>
+        <source>Row %1: repeat</source>
+        <translation>Zeile %1: wiederholen</translation>
+    </message>
+    <message>
+        <source>Row %1: hold</source>
+        <translation>Zeile %1: anhalten</translation>
+    </message>
+    <message>
+        <source>Row %1: tempo</source>
+        <translation>Zeile %1: Tempo</translation>
+    </message>
+    <message>
+        <source>Volume</source>
+        <translation>Lautstärke</translation>
+    </message>
+    <message>
+        <source>Mute</source>
+        <translation>Stumm</translation>
+    </message>
+    <message>
+        <source>Quantize</source>
+        <translation>Quantisieren</translation>
+    </message>
+    <message>
+        <source>BPM Matching</source>
+        <translation>BPM-Angleichung</translation>
+    </message>
+</context>
+<context>
+    <name>DeckDrops</name>
+    <message>
+        <source>%1 is not a sample Sampora plays (MP3, WAV, AIFF or MIDI).</source>
+        <translation>%1 ist kein Sample, das Sampora abspielt (MP3, WAV, AIFF oder MIDI).</translation>
+    </message>
+    <message>
+        <source>Row %1 plays %2</source>
+        <translation>Zeile %1 spielt %2</translation>
+    </message>
+    <message>
+        <source>Drop a sample on a row to play it there.</source>
+        <translation>Ein Sample auf eine Zeile ziehen, um es dort zu spielen.</translation>
+    </message>
+</context>
+<context>
     <name>ExportAudioDialog</name>
     <message>
         <source>Choose...</source>
@@ -159,6 +233,17 @@
     <message>
         <source>The feedback server gave no answer; your message may not have arrived.</source>
         <translation>Der Rückmeldungs-Server hat nicht geantwortet; Ihre Nachricht ist vielleicht nicht angekommen.</translation>
+    </message>
+</context>
+<context>
+    <name>HeardCopy</name>
+    <message>
+        <source>%1: cannot create the folder</source>
+        <translation>%1: Der Ordner kann nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>%1: cannot be written</source>
+        <translation>%1: kann nicht geschrieben werden</translation>
     </message>
 </context>
 <context>
@@ -394,6 +479,14 @@
         <translation>Ctrl+L</translation>
     </message>
     <message>
+        <source>MIDI &amp;Learn...</source>
+        <translation>MIDI-&amp;Zuweisung...</translation>
+    </message>
+    <message>
+        <source>Tie the deck's controls to the keys, pads and knobs of a MIDI controller</source>
+        <translation>Die Bedienelemente des Decks an Tasten, Pads und Regler eines MIDI-Controllers binden</translation>
+    </message>
+    <message>
         <source>Check For Updates</source>
         <translation>Nach Updates suchen</translation>
     </message>
@@ -561,6 +654,64 @@ Copyright (C) die Sampora-Entwickler.</translation>
     <message>
         <source>The mix holds no copies.</source>
         <translation>Der Mix enthält keine Kopien.</translation>
+    </message>
+</context>
+<context>
+    <name>MidiLearnDialog</name>
+    <message>
+        <source>MIDI Learn</source>
+        <translation>MIDI-Zuweisung</translation>
+    </message>
+    <message>
+        <source>Control</source>
+        <translation>Bedienelement</translation>
+    </message>
+    <message>
+        <source>Controller</source>
+        <translation>Controller</translation>
+    </message>
+    <message>
+        <source>Pick a control, press Learn, then move or press something on your controller.</source>
+        <translation>Ein Bedienelement wählen, Zuweisen drücken, dann am Controller etwas bewegen oder drücken.</translation>
+    </message>
+    <message>
+        <source>&amp;Learn</source>
+        <translation>&amp;Zuweisen</translation>
+    </message>
+    <message>
+        <source>&amp;Clear</source>
+        <translation>&amp;Löschen</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>No MIDI controller found. Plug one in: it is found by itself.</source>
+        <translation>Kein MIDI-Controller gefunden. Einfach einstecken: Er wird von selbst gefunden.</translation>
+    </message>
+    <message>
+        <source>Controllers: %1</source>
+        <translation>Controller: %1</translation>
+    </message>
+    <message>
+        <source>Move or press something on your controller for "%1"...</source>
+        <translation>Für „%1“ am Controller etwas bewegen oder drücken...</translation>
+    </message>
+    <message>
+        <source>"%1" follows %2.</source>
+        <translation>„%1“ folgt %2.</translation>
+    </message>
+</context>
+<context>
+    <name>MidiMessage</name>
+    <message>
+        <source>Note %1, channel %2</source>
+        <translation>Note %1, Kanal %2</translation>
+    </message>
+    <message>
+        <source>CC %1, channel %2</source>
+        <translation>CC %1, Kanal %2</translation>
     </message>
 </context>
 <context>
