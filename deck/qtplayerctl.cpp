@@ -21,14 +21,13 @@
 
 namespace {
 
-// Kept verbatim, stray closing brace included: Qt's parser ignores it, and the pictures
-// match the form's own play-button sheet.
+// The pictures match the form's own play-button sheet.
 const char kPlayButtonStyle[] =
     "background:url(pixmaps:playbutton.png) no-repeat; min-width:40px;min-height:45px;color:white;"
-    "background-position:top-left;border-style:none;border-width:0px;}";
+    "background-position:top-left;border-style:none;border-width:0px;";
 const char kPauseButtonStyle[] =
     "background:url(pixmaps:pausebutton.png) no-repeat; min-width:40px;min-height:45px;color:white;"
-    "background-position:top-left;border-style:none;border-width:0px;}";
+    "background-position:top-left;border-style:none;border-width:0px;";
 
 } // namespace
 
