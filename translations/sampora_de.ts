@@ -483,7 +483,7 @@
         <translation>MIDI-&amp;Zuweisung...</translation>
     </message>
     <message>
-        <source>Tie the deck's controls to the keys, pads and knobs of a MIDI controller</source>
+        <source>Tie the deck&apos;s controls to the keys, pads and knobs of a MIDI controller</source>
         <translation>Die Bedienelemente des Decks an Tasten, Pads und Regler eines MIDI-Controllers binden</translation>
     </message>
     <message>
@@ -606,6 +606,64 @@ Copyright (C) die Sampora-Entwickler.</translation>
     </message>
 </context>
 <context>
+    <name>MidiLearnDialog</name>
+    <message>
+        <source>MIDI Learn</source>
+        <translation>MIDI-Zuweisung</translation>
+    </message>
+    <message>
+        <source>Control</source>
+        <translation>Bedienelement</translation>
+    </message>
+    <message>
+        <source>Controller</source>
+        <translation>Controller</translation>
+    </message>
+    <message>
+        <source>Pick a control, press Learn, then move or press something on your controller.</source>
+        <translation>Ein Bedienelement wählen, Zuweisen drücken, dann am Controller etwas bewegen oder drücken.</translation>
+    </message>
+    <message>
+        <source>&amp;Learn</source>
+        <translation>&amp;Zuweisen</translation>
+    </message>
+    <message>
+        <source>&amp;Clear</source>
+        <translation>&amp;Löschen</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>No MIDI controller found. Plug one in: it is found by itself.</source>
+        <translation>Kein MIDI-Controller gefunden. Einfach einstecken: Er wird von selbst gefunden.</translation>
+    </message>
+    <message>
+        <source>Controllers: %1</source>
+        <translation>Controller: %1</translation>
+    </message>
+    <message>
+        <source>Move or press something on your controller for &quot;%1&quot;...</source>
+        <translation>Für „%1“ am Controller etwas bewegen oder drücken...</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; follows %2.</source>
+        <translation>„%1“ folgt %2.</translation>
+    </message>
+</context>
+<context>
+    <name>MidiMessage</name>
+    <message>
+        <source>Note %1, channel %2</source>
+        <translation>Note %1, Kanal %2</translation>
+    </message>
+    <message>
+        <source>CC %1, channel %2</source>
+        <translation>CC %1, Kanal %2</translation>
+    </message>
+</context>
+<context>
     <name>MixReader</name>
     <message>
         <source>&quot;%1&quot; does not exist.</source>
@@ -654,64 +712,6 @@ Copyright (C) die Sampora-Entwickler.</translation>
     <message>
         <source>The mix holds no copies.</source>
         <translation>Der Mix enthält keine Kopien.</translation>
-    </message>
-</context>
-<context>
-    <name>MidiLearnDialog</name>
-    <message>
-        <source>MIDI Learn</source>
-        <translation>MIDI-Zuweisung</translation>
-    </message>
-    <message>
-        <source>Control</source>
-        <translation>Bedienelement</translation>
-    </message>
-    <message>
-        <source>Controller</source>
-        <translation>Controller</translation>
-    </message>
-    <message>
-        <source>Pick a control, press Learn, then move or press something on your controller.</source>
-        <translation>Ein Bedienelement wählen, Zuweisen drücken, dann am Controller etwas bewegen oder drücken.</translation>
-    </message>
-    <message>
-        <source>&amp;Learn</source>
-        <translation>&amp;Zuweisen</translation>
-    </message>
-    <message>
-        <source>&amp;Clear</source>
-        <translation>&amp;Löschen</translation>
-    </message>
-    <message>
-        <source>Close</source>
-        <translation>Schließen</translation>
-    </message>
-    <message>
-        <source>No MIDI controller found. Plug one in: it is found by itself.</source>
-        <translation>Kein MIDI-Controller gefunden. Einfach einstecken: Er wird von selbst gefunden.</translation>
-    </message>
-    <message>
-        <source>Controllers: %1</source>
-        <translation>Controller: %1</translation>
-    </message>
-    <message>
-        <source>Move or press something on your controller for "%1"...</source>
-        <translation>Für „%1“ am Controller etwas bewegen oder drücken...</translation>
-    </message>
-    <message>
-        <source>"%1" follows %2.</source>
-        <translation>„%1“ folgt %2.</translation>
-    </message>
-</context>
-<context>
-    <name>MidiMessage</name>
-    <message>
-        <source>Note %1, channel %2</source>
-        <translation>Note %1, Kanal %2</translation>
-    </message>
-    <message>
-        <source>CC %1, channel %2</source>
-        <translation>CC %1, Kanal %2</translation>
     </message>
 </context>
 <context>
