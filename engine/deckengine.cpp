@@ -89,10 +89,7 @@ void DeckEngine::pauseVoice(PcmStream *voice)
         return;
     if (m_output->isPaused() || (m_playing.isEmpty() && m_output->isRunning())) {
         m_waiting.insert(voice);
-        if (!m_output->isPaused()) {
-            m_output->pause();
-            m_clock.pause(wallMs());
-        }
+        pauseOutputAndClock();
     } else {
         voice->hold();
     }
@@ -111,12 +108,18 @@ void DeckEngine::pauseOutput()
 {
     if (!m_output->isRunning() || m_output->isPaused())
         return;
-    m_output->pause();
-    m_clock.pause(wallMs());
-    for (const PcmStream *voice : std::as_const(m_playing))
-        m_waiting.insert(const_cast<PcmStream *>(voice));
+    pauseOutputAndClock();
+    m_waiting.unite(m_playing);
     m_playing.clear();
     m_poll->stop();
+}
+
+void DeckEngine::pauseOutputAndClock()
+{
+    if (m_output->isPaused())
+        return;
+    m_output->pause();
+    m_clock.pause(wallMs());
 }
 
 void DeckEngine::endBatch()
@@ -165,12 +168,7 @@ void DeckEngine::restartOutputWith(PcmStream *voice, const std::function<void()>
     m_poll->start();
 }
 
-bool DeckEngine::onlyPlayingVoice(const PcmStream *voice) const
-{
-    return m_playing.size() == 1 && m_playing.contains(voice);
-}
-
-bool DeckEngine::anyOtherVoicePlaying(const PcmStream *voice) const
+bool DeckEngine::anyOtherVoicePlaying(PcmStream *voice) const
 {
     return m_playing.size() > (m_playing.contains(voice) ? 1 : 0);
 }

@@ -53,9 +53,8 @@ public:
     // at the end (the transport's play).
     void beginBatch() { ++m_batch; }
     void endBatch();
-    // The row is the only one playing: moving it can restart the output (restartOutputWith()).
-    bool onlyPlayingVoice(const PcmStream *voice) const;
-    bool anyOtherVoicePlaying(const PcmStream *voice) const;
+    // Another row plays: a move of this one must not restart the output (restartOutputWith()).
+    bool anyOtherVoicePlaying(PcmStream *voice) const;
     // The output waits for a resume with this voice's frames read ahead.
     bool voiceWaitsInOutput(PcmStream *voice) const { return m_waiting.contains(voice); }
     // Drops what the output has read ahead, lets `placeMoves` put the voice's frames at the read
@@ -79,13 +78,14 @@ public:
 
 private:
     void startOutput();
+    void pauseOutputAndClock();
     void applyOutputState();
     void poll();
 
     DeckMixer m_mixer;
     std::unique_ptr<VlcOutput> m_output;
     HeardClock m_clock;
-    QSet<const PcmStream *> m_playing;
+    QSet<PcmStream *> m_playing;
     // Paused with the output: their frames wait in what the output read ahead.
     QSet<PcmStream *> m_waiting;
     int m_batch = 0;
