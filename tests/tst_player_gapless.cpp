@@ -192,7 +192,10 @@ private slots:
         QVERIFY(recording.start());
         player.play();
         const double headSeconds = double(SampleDecoder::headFrames()) / kRate;
-        QTest::qWait(int(headSeconds * 1000) + 2500);
+        // Seek just after a burst has been heard, well past the end of the head: a seek heard in
+        // the middle of a burst would cut it short, and its length would no longer say which it is.
+        const qint64 seekAfter = kBurstOffset + qint64(headSeconds * 2 + 4) * kBurstSpacing + burstFrames(40) + kRate / 50;
+        QTRY_VERIFY_WITH_TIMEOUT(player.heardPosition() * double(length) >= double(seekAfter), 20000);
         player.changePosition(52);
         QTest::qWait(2500);
         QVERIFY(player.heardPosition() > 0.52f);
