@@ -27,8 +27,21 @@ void PcmStream::setRepeat(bool on)
 void PcmStream::queue(Sample sample, quint64 token)
 {
     const std::lock_guard guard(m_lock);
-    m_queued = std::move(sample);
-    m_queuedToken = token;
+    // The samples let go here are dropped on this thread, not on the read side.
+    for (size_t i = 0; i < m_queued; ++i)
+        m_queue[i] = {};
+    m_queued = 0;
+    if (sample)
+        m_queue[m_queued++] = { std::move(sample), token };
+}
+
+bool PcmStream::append(Sample sample, quint64 token)
+{
+    const std::lock_guard guard(m_lock);
+    if (!sample || m_queued == kQueueDepth)
+        return false;
+    m_queue[m_queued++] = { std::move(sample), token };
+    return true;
 }
 
 void PcmStream::jump(Sample sample, quint64 token, qint64 offset, qint64 atFrame)
@@ -55,20 +68,22 @@ void PcmStream::continueIn(Sample sample, quint64 token, qint64 offset, qint64 a
 bool PcmStream::unqueue(quint64 token)
 {
     const std::lock_guard guard(m_lock);
-    if (!m_queued || m_queuedToken != token)
+    if (m_queued == 0 || m_queue[m_queued - 1].token != token)
         return false;
-    m_queued.reset();
-    m_queuedToken = 0;
+    m_queue[--m_queued] = {};
     return true;
 }
 
 bool PcmStream::requeue(Sample sample, quint64 token)
 {
     const std::lock_guard guard(m_lock);
-    if (!m_queued || m_queuedToken != token)
-        return false;
-    m_queued = std::move(sample);
-    return true;
+    for (size_t i = 0; i < m_queued; ++i) {
+        if (m_queue[i].token == token) {
+            m_queue[i].sample = std::move(sample);
+            return true;
+        }
+    }
+    return false;
 }
 
 bool PcmStream::lastSwitch(Event *event) const
@@ -259,24 +274,15 @@ void PcmStream::fillFrames(qint16 *out, qint64 frames)
             continue;
         }
 
-        if (!m_current && m_queued && !m_hasJump) {
-            m_current = std::move(m_queued);
-            m_currentToken = m_queuedToken;
-            m_position = 0;
-            log(Event::Started, served, m_currentToken, 0);
+        if (!m_current && !m_hasJump && takeQueued(served))
             continue;
-        }
         if (!m_current) {
             std::memset(out, 0, size_t(span) * kBytesPerFrame);
         } else if (m_position >= m_current->frames()) {
             if (m_repeat && m_current->frames() > 0) {
                 m_position = 0;
                 log(Event::Looped, served, m_currentToken, 0);
-            } else if (m_queued) {
-                m_current = std::move(m_queued);
-                m_currentToken = m_queuedToken;
-                m_position = 0;
-                log(Event::Started, served, m_currentToken, 0);
+            } else if (takeQueued(served)) {
             } else {
                 m_current.reset();
                 log(Event::RanDry, served, m_currentToken, 0);
@@ -293,6 +299,20 @@ void PcmStream::fillFrames(qint16 *out, qint64 frames)
         served += span;
         m_served.store(served, std::memory_order_release);
     }
+}
+
+bool PcmStream::takeQueued(qint64 served)
+{
+    if (m_queued == 0)
+        return false;
+    // Moves only: the sample that ended is still held by its owner, so no memory is freed here.
+    m_current = std::move(m_queue[0].sample);
+    m_currentToken = m_queue[0].token;
+    std::move(m_queue.begin() + 1, m_queue.begin() + qsizetype(m_queued), m_queue.begin());
+    m_queue[--m_queued] = {};
+    m_position = 0;
+    log(Event::Started, served, m_currentToken, 0);
+    return true;
 }
 
 void PcmStream::fadeOut(qint16 *out, qint64 frames)

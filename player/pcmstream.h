@@ -46,8 +46,11 @@ public:
 
     // Played again from its first frame when it ends, instead of the queued sample.
     void setRepeat(bool on);
-    // The sample that follows the current one; null clears it.
+    // The sample that follows the current one, in place of all queued; null clears the queue.
     void queue(Sample sample, quint64 token);
+    // A sample that follows the last one queued (samples shorter than the output reads ahead
+    // follow each other before the GUI hears the first). False when the queue is full.
+    bool append(Sample sample, quint64 token);
     // Serves sample from offset from stream frame atFrame on (-1: from the next frame read);
     // null sample serves silence. A later jump replaces an earlier one that has not happened.
     void jump(Sample sample, quint64 token, qint64 offset = 0, qint64 atFrame = -1);
@@ -66,10 +69,10 @@ public:
     bool jumpPending() const;
     // The jump pending is a continueIn(): another copy of the same sample, which a switch may replace.
     bool continuationPending() const;
-    // Takes the queued sample back, if it is still queued under token: false when the read side
-    // has already gone on to it (it will be heard).
+    // Takes the last queued sample back, if it is still queued under token: false when the read
+    // side has already gone on to it (it will be heard).
     bool unqueue(quint64 token);
-    // Puts another copy in the place of the queued sample, if it is still queued under token.
+    // Puts another copy in the place of a queued sample, if it is still queued under token.
     bool requeue(Sample sample, quint64 token);
     // The last switch served (Started, Looped or Continued), taken or not; false before any.
     bool lastSwitch(Event *event) const;
@@ -102,7 +105,14 @@ private:
         bool continues = false;
     };
 
+    struct Queued {
+        Sample sample;
+        quint64 token = 0;
+    };
+    static constexpr size_t kQueueDepth = 16;
+
     long serve(unsigned char *buffer, size_t length);
+    bool takeQueued(qint64 served); // the first queued sample becomes the current one
     void fillFrames(qint16 *out, qint64 frames);
     void serveCurrent(qint16 *out, qint64 span, qint64 served);
     void log(Event::Kind kind, qint64 frame, quint64 token, qint64 offset);
@@ -111,8 +121,8 @@ private:
     // Shared with the GUI thread, under m_lock (held for a handful of instructions).
     mutable std::mutex m_lock;
     bool m_repeat = false;
-    Sample m_queued;
-    quint64 m_queuedToken = 0;
+    std::array<Queued, kQueueDepth> m_queue;
+    size_t m_queued = 0; // how many of m_queue are in use, first to be served first
     bool m_hasJump = false;
     Jump m_jump;
     bool m_holdWanted = false;

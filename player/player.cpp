@@ -36,6 +36,10 @@ constexpr int kMaxFailures = 3;
 // Samples the stream may still hold: the current one, a queued one, a pending jump, copies of
 // them at other rates, and the ones an unheard event still names.
 constexpr qsizetype kKeptSamples = 12;
+// Samples drawn after the next one are decoded until they last this long together, about twice
+// the output's read-ahead, so that one-shots follow each other without silence.
+constexpr qint64 kDrawAheadFrames = PcmFormat::kRate / 2;
+constexpr size_t kMostDrawnAhead = 12;
 // Time a switch needs between being placed in the stream and the stream reading that frame.
 constexpr double kSwitchMarginMs = 30.0;
 // A change of rate fades from the old copy of the sample to the new one over this many frames.
@@ -260,6 +264,7 @@ void Player::playFile(QString file)
     if (!held())
         playing = true;
 
+    const bool wentOnToUpcoming = placed.token != 0 && placed.token == upcoming.token && placed.file == file;
     if (placed.token != 0 && placed.file == file) {
         // Already in the stream at its frame (the end of the last sample, or a bar line).
         ++decodeGeneration; // an earlier file still decoding is no longer wanted
@@ -276,6 +281,12 @@ void Player::playFile(QString file)
     placed = {};
     if (upcoming.file == file)
         upcoming = {};
+    // The samples drawn after it are in the stream already, in turn.
+    const bool nextDrawn = wentOnToUpcoming && !drawnAhead.empty();
+    if (nextDrawn) {
+        upcoming = drawnAhead.front();
+        drawnAhead.pop_front();
+    }
     // Still decoding: its tempo comes with it (takeFoundTempo), before it is heard.
     tempoPending = tempoFinder && !hasBpm() && !currentSample;
     showPlayingTip();
@@ -288,7 +299,8 @@ void Player::playFile(QString file)
     // a copy at that rate for nothing.
     setRate(targetRate());
     play();
-    prepareUpcoming();
+    if (!nextDrawn)
+        prepareUpcoming();
     syncTimer();
 }
 
@@ -391,6 +403,7 @@ void Player::stop()
     expected = {};
     keep(currentSample, currentToken);
     stream->jump(currentSample, currentToken, 0);
+    drawnAhead.clear();
     queueUpcoming();
     passFrame = 0;
     passOffset = 0;
@@ -415,6 +428,9 @@ void Player::toggleRepeat()
 {
     repeat = !repeat;
     stream->setRepeat(repeat);
+    // A repeating row plays what the stream has now over and over: a sample drawn after it waits.
+    if (repeat)
+        withdrawDrawnAhead();
 }
 
 void Player::setSampleType(int t)
@@ -426,6 +442,10 @@ void Player::setSampleType(int t)
 void Player::libraryChanged()
 {
     if (!forwardHistory.isEmpty())
+        return;
+    // Samples the stream has gone on to are heard, each as the row's own; those after them are
+    // drawn anew.
+    if (!withdrawDrawnAhead())
         return;
     // A sample the stream has gone on to already is heard next, and then the row's own (with its
     // Playing, NewBPM and history entry); the change takes effect with the draw after it.
@@ -571,6 +591,10 @@ Player::Sample Player::keptSample(const DecodedSample *sample) const
     for (auto it = keptAlive.crbegin(); it != keptAlive.crend(); ++it)
         if (it->second.get() == sample)
             return it->second;
+    // Many short samples drawn ahead may be in the stream at once.
+    for (const Upcoming &item : drawnAhead)
+        if (item.sample.get() == sample)
+            return item.sample;
     return nullptr;
 }
 
@@ -767,6 +791,7 @@ void Player::dropEvents()
 
 void Player::prepareUpcoming()
 {
+    dropDrawnAhead();
     if (!library && forwardHistory.isEmpty())
         return;
     Upcoming next;
@@ -818,12 +843,144 @@ void Player::queueUpcoming()
 {
     // A hidden row plays its sample once and does not move on by itself. While the current
     // sample decodes the stream is silent, and must not take the next one for want of it.
-    if (upcoming.sample && currentSample && !disabled) {
+    upcoming.servedAt = -1;
+    drawnAhead.clear(); // queue() below takes them out of the stream
+    upcoming.inStream = upcoming.sample && currentSample && !disabled;
+    if (upcoming.inStream) {
         keep(upcoming.sample, upcoming.token);
         stream->queue(upcoming.sample, upcoming.token);
+        drawAhead();
     } else {
         stream->queue(nullptr, 0);
     }
+}
+
+Player::Upcoming *Player::drawnItem(quint64 token)
+{
+    if (token != 0 && upcoming.token == token)
+        return &upcoming;
+    for (Upcoming &item : drawnAhead)
+        if (item.token == token)
+            return &item;
+    return nullptr;
+}
+
+void Player::drawAhead()
+{
+    if (disabled || repeat || planned != Planned::None || !library || !forwardHistory.isEmpty()
+        || failures >= kMaxFailures || drawnAhead.size() >= kMostDrawnAhead)
+        return;
+    PcmStream::Event served;
+    const bool switched = stream->lastSwitch(&served) && served.kind == PcmStream::Event::Started;
+    if (Upcoming *item = switched ? drawnItem(served.token) : nullptr; item && item->servedAt < 0)
+        item->servedAt = served.streamFrame;
+    // One more once the stream has gone on to the last one drawn, or while those drawn are too
+    // short to cover the output's read-ahead.
+    const Upcoming &last = drawnAhead.empty() ? upcoming : drawnAhead.back();
+    if (!last.inStream || last.fromForward || (last.servedAt < 0 && framesDrawnAhead() >= kDrawAheadFrames))
+        return;
+    Upcoming next;
+    int bpm = -1;
+    next.file = library->randomSample(sampleType, bpm);
+    if (next.file.isEmpty())
+        return;
+    next.file = QDir::toNativeSeparators(next.file);
+    next.bpm = bpm;
+    next.token = newToken();
+    const Sample kept = keptSample(next.file);
+    drawnAhead.push_back(next);
+    const quint64 token = next.token;
+    if (kept) {
+        takeDrawnAhead(token, kept);
+        return;
+    }
+    decode(next.file, [this, token](Sample decoded, QString reason) {
+        Upcoming *item = drawnItem(token);
+        if (!item)
+            return;
+        if (!decoded) {
+            currentFailure = reason;
+            failedFile = item->file;
+            qCDebug(lcPlayer) << "cannot play" << item->file << reason;
+            ++failures;
+            if (item == &upcoming)
+                prepareUpcoming();
+            else
+                drawnAhead.pop_back(); // the next poll draws another one
+            return;
+        }
+        takeDrawnAhead(token, std::move(decoded));
+    });
+}
+
+qint64 Player::framesDrawnAhead() const
+{
+    qint64 frames = upcoming.sample ? upcoming.sample->frames() : 0;
+    for (const Upcoming &item : drawnAhead)
+        frames += item.sample ? item.sample->frames() : 0;
+    return frames;
+}
+
+void Player::takeDrawnAhead(quint64 token, Sample ready)
+{
+    // At the rate the row plays at now: a sample of another tempo changes rate once it is heard
+    // and matched, as any sample does.
+    const double rate = rateWantedAt(wallClockMs());
+    if (!ready->streamed() && !sameRate(ready->rate, rate)) {
+        stretch(std::move(ready), rate, [this, token](Sample stretched) {
+            if (Upcoming *item = drawnItem(token); item && stretched) {
+                item->sample = std::move(stretched);
+                appendDrawnAhead();
+            }
+        });
+        return;
+    }
+    if (Upcoming *item = drawnItem(token)) {
+        item->sample = std::move(ready);
+        appendDrawnAhead();
+    }
+}
+
+void Player::appendDrawnAhead()
+{
+    // In the order drawn: one still decoding or stretching holds back those after it.
+    if (disabled || !currentSample || !upcoming.sample)
+        return;
+    if (!upcoming.inStream) {
+        // Drawn after the sample heard last, and ready only now: the stream waits for it.
+        keep(upcoming.sample, upcoming.token);
+        stream->queue(upcoming.sample, upcoming.token);
+        upcoming.inStream = true;
+    }
+    for (Upcoming &item : drawnAhead) {
+        if (item.inStream)
+            continue;
+        if (!item.sample)
+            return;
+        keep(item.sample, item.token);
+        item.inStream = stream->append(item.sample, item.token);
+        if (!item.inStream)
+            return;
+    }
+    drawAhead();
+}
+
+bool Player::withdrawDrawnAhead()
+{
+    // From the last one back, as long as the stream has not gone on to it.
+    while (!drawnAhead.empty()) {
+        const Upcoming &last = drawnAhead.back();
+        if (last.inStream && !stream->unqueue(last.token))
+            return false;
+        drawnAhead.pop_back();
+    }
+    return true;
+}
+
+void Player::dropDrawnAhead()
+{
+    withdrawDrawnAhead();
+    drawnAhead.clear();
 }
 
 double Player::earliestSwitchMs() const
@@ -875,11 +1032,16 @@ bool Player::placeOnBar(Sample sample, quint64 token, Planned kind)
 
 void Player::updateInterface()
 {
-    if (!playing || disabled || !clock().running())
+    if (!playing || disabled)
+        return;
+    // The stream goes on before anything is heard: the first samples too.
+    drawAhead();
+    if (!clock().running())
         return;
     const qint64 now = nowMs();
     const qint64 heard = clock().heardFrame(now);
     processHeardEvents(heard);
+    drawAhead();
     updatePosition(heard);
     showWaveform();
     syncRate();
@@ -901,6 +1063,8 @@ Player::Seam Player::nextSeam() const
     qint64 seamFrame = 0;
     if (served.token == upcoming.token && served.kind == PcmStream::Event::Started) {
         seamFrame = served.streamFrame; // served already, not heard yet
+    } else if (upcoming.servedAt >= 0) {
+        seamFrame = upcoming.servedAt; // served, and the stream has gone on past it
     } else if (served.token == currentToken) {
         const Sample heard = keptSample(served.sample);
         if (!heard || heard->streamed())
@@ -960,8 +1124,8 @@ void Player::processHeardEvents(qint64 heardFrame)
             if (event.kind == PcmStream::Event::Continued && passSample) {
                 if (event.token == currentToken)
                     currentSample = passSample;
-                if (event.token == upcoming.token)
-                    upcoming.sample = passSample;
+                if (Upcoming *item = drawnItem(event.token))
+                    item->sample = passSample;
             }
             break;
         case PcmStream::Event::Released:
@@ -1099,7 +1263,7 @@ void Player::syncUpcomingRate()
         || upcoming.token == unqueuedToken)
         return;
     PcmStream::Event served;
-    if (stream->lastSwitch(&served) && served.token == upcoming.token)
+    if (upcoming.servedAt >= 0 || (stream->lastSwitch(&served) && served.token == upcoming.token))
         return; // served already: it changes as the current sample does
     const Seam seam = nextSeam();
     const double startRate = rateWantedAt(seam.heardMs >= 0 ? seam.heardMs : wallClockMs());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <memory>
 
@@ -164,6 +165,8 @@ private:
         bool fromForward = false; // taken from the forward history, not drawn
         Sample sample;            // null while decoding
         quint64 token = 0;
+        qint64 servedAt = -1;     // the stream frame it started at, once the stream went on to it
+        bool inStream = false;    // queued in the stream (or served by it)
         bool pending() const { return !file.isEmpty(); }
     };
     // A switch placed in the stream ahead of time, acted on when it is heard.
@@ -195,6 +198,13 @@ private:
     void dropEvents();
     void prepareUpcoming();
     void queueUpcoming();
+    void drawAhead();
+    qint64 framesDrawnAhead() const;
+    void takeDrawnAhead(quint64 token, Sample ready);
+    void appendDrawnAhead();
+    bool withdrawDrawnAhead();
+    void dropDrawnAhead();
+    Upcoming *drawnItem(quint64 token);
     bool placeOnBar(Sample sample, quint64 token, Planned kind);
     void processHeardEvents(qint64 heardFrame);
     void heardSwitch(quint64 token);
@@ -252,6 +262,9 @@ private:
     quint64 currentToken = 0;   // the stream's number for currentSample as last placed
     quint64 decodeGeneration = 0;
     Upcoming upcoming;
+    // Samples after `upcoming`, each drawn once the stream has gone on to the one before it: short
+    // samples follow each other faster than the output's read-ahead lets the GUI hear them.
+    std::deque<Upcoming> drawnAhead;
     Planned planned = Planned::None;
     // libvlc plays every stream at 1; the row's rate is in the copy of the sample it serves.
     double lastRate = 1.0;   // the rate the row was last set to

@@ -89,16 +89,16 @@ public:
         return true;
     }
 
-    // Frames at which a burst starts.
-    std::vector<qint64> bursts()
+    // Frames at which a burst starts; bursts less than `quietFrames` apart are one.
+    std::vector<qint64> bursts(qint64 quietFrames = kRate / 10)
     {
         std::vector<qint64> starts;
-        for (const Burst &burst : loudBursts())
+        for (const Burst &burst : loudBursts(quietFrames))
             starts.push_back(burst.start);
         return starts;
     }
 
-    std::vector<Burst> loudBursts()
+    std::vector<Burst> loudBursts(qint64 quietFrames = kRate / 10)
     {
         parec.terminate();
         parec.waitForFinished(3000);
@@ -109,7 +109,7 @@ public:
         for (qint64 i = 0; i < raw.size() / 4; ++i) {
             if (std::abs(int(s[2 * i])) < 16000)
                 continue;
-            if (i - last > kRate / 10)
+            if (i - last > quietFrames)
                 found.push_back({ i, 0 });
             found.back().frames = i - found.back().start + 1;
             last = i;
@@ -148,6 +148,36 @@ private slots:
         for (size_t i = 1; i < starts.size(); ++i)
             QVERIFY2(std::abs(starts[i] - starts[i - 1] - qint64(0.6 * kRate)) <= 2,
                 qPrintable(QStringLiteral("pass %1: %2 frames").arg(i).arg(starts[i] - starts[i - 1])));
+    }
+
+    void oneShotsShorterThanTheReadAheadFollowWithoutSilence_data()
+    {
+        QTest::addColumn<double>("seconds");
+        QTest::newRow("50 ms") << 0.05;
+        QTest::newRow("150 ms") << 0.15;
+    }
+
+    // The output reads about 200 ms ahead of what is heard: several one-shots are in the
+    // stream before the first of them is heard, and each follows the last to the frame.
+    void oneShotsShorterThanTheReadAheadFollowWithoutSilence()
+    {
+        QFETCH(double, seconds);
+        PlayerRig rig({ { QStringLiteral("a.wav"), clickSample(seconds) }, { QStringLiteral("b.wav"), clickSample(seconds) },
+            { QStringLiteral("c.wav"), clickSample(seconds) } });
+        Recording recording;
+        QVERIFY(recording.start());
+        rig.player->play();
+        QTest::qWait(2500);
+        rig.player->pause();
+        const std::vector<qint64> starts = recording.bursts(kRate / 100);
+        const qint64 length = qint64(seconds * kRate);
+        QVERIFY2(starts.size() >= size_t(2.0 / seconds), qPrintable(QString::number(starts.size())));
+        for (size_t i = 1; i < starts.size(); ++i)
+            QVERIFY2(std::abs(starts[i] - starts[i - 1] - length) <= 2,
+                qPrintable(QStringLiteral("seam %1: %2 frames").arg(i).arg(starts[i] - starts[i - 1])));
+        // Each one heard is one the row shows, in turn.
+        QVERIFY2(rig.player->pastTracks().size() >= starts.size() - 3,
+            qPrintable(QStringLiteral("%1 heard, %2 shown").arg(starts.size()).arg(rig.player->pastTracks().size())));
     }
 
     void nextSamplesFollowSeamlesslyInHistoryOrder()

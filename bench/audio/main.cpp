@@ -631,8 +631,16 @@ int main(int argc, char **argv)
 
     if (qEnvironmentVariable("SAMPORA_BENCH_ONLY") == QLatin1String("short")) {
         std::vector<double> gaps;
-        for (double seconds : { 0.05, 0.1, 0.3 })
-            append(gaps, measureSeams(root, seconds, false, int(3.0 / seconds)).gapsMs);
+        for (double seconds : { 0.05, 0.1, 0.3 }) {
+            const std::vector<double> these = measureSeams(root, seconds, false, int(3.0 / seconds)).gapsMs;
+            if (qEnvironmentVariableIsSet("SAMPORA_BENCH_TRACE")) {
+                QStringList shown;
+                for (double gap : these)
+                    shown << QString::number(gap, 'f', 1);
+                qInfo().noquote() << seconds << "s samples, gaps in ms:" << shown.join(u' ');
+            }
+            append(gaps, these);
+        }
         print("short_sample_gap_ms", median(absolute(gaps)), 2);
         print("short_sample_gap_ms_max", maximum(absolute(gaps)), 2);
         return 0;
