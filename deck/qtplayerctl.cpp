@@ -14,6 +14,7 @@
 #include "library/logcategories.h"
 #include "library/sampora.h"
 #include "deck/bargrid.h"
+#include "deck/mixsnapshot.h"
 #include "engine/deckengine.h"
 #include "player/player.h"
 #include "tempo/tempoctrl.h"
@@ -290,25 +291,7 @@ void QTplayerCtl::save()
 
 RenderJob QTplayerCtl::mixToRender() const
 {
-    RenderJob mix;
-    mix.gain = volumeSlider->value() / 100.0; // the players' libvlc volume, 100 for unity
-    double gridBpm = -1.0;
-    for (const Player *player : allPlayers()) {
-        if (!player->isPlaying() || player->currentTrack().file.isEmpty())
-            continue;
-        TrackInfo info;
-        try {
-            info = player->trackInfo();
-        } catch (int) {
-            continue; // a hidden row
-        }
-        mix.rows.append({info.file, double(info.rate)});
-        if (gridBpm < 0 && info.baseBpm > kMinUsableBpm)
-            gridBpm = info.baseBpm * double(info.rate);
-    }
-    if (gridBpm > 0)
-        mix.gridBpm = gridBpm;
-    return mix;
+    return MixSnapshot::of(allPlayers(), engine->readHead(), volumeSlider->value());
 }
 
 void QTplayerCtl::openSaveDialog(const QVector<TrackInfo> &tracks)

@@ -39,8 +39,9 @@ public:
     // what had to be left out; the deck is untouched when no copy could be loaded.
     MixReader::OpenedMix openMix(const QString &path);
 
-    // What File > "Export Mix as Audio..." renders: the rows playing now with their samples
-    // and rates, the deck volume (0 when muted) and the grid of the first row with a BPM
+    // What File > "Export Mix as Audio..." renders: the rows playing now with the copies they
+    // play and where each stands on the deck's timeline at a bar line of the grid (the start of
+    // the first row with a BPM), the deck volume as heard (0 when muted) and that row's tempo
     // (120 BPM when no row has one). No rows when nothing plays.
     RenderJob mixToRender() const;
 

@@ -217,6 +217,11 @@ int DeckEngine::volume() const
     return m_output->playback().volume();
 }
 
+void DeckEngine::setMixTap(std::function<void(qint64, const float *, qint64)> tap)
+{
+    m_output->setTap(std::move(tap));
+}
+
 const VlcPlayback &DeckEngine::playback() const
 {
     return m_output->playback();

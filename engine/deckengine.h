@@ -73,6 +73,9 @@ public:
     void setVolume(int volume);
     int volume() const;
 
+    // Sees the mix as it goes to the loudspeaker (VlcOutput::setTap); an empty one ends that.
+    void setMixTap(std::function<void(qint64 firstFrame, const float *frames, qint64 count)> tap);
+
     DeckMixer &mixer() { return m_mixer; }
     const VlcPlayback &playback() const;
 

@@ -90,6 +90,12 @@ qint64 VlcOutput::playedMs() const
     return m_running ? m_playback->timeMs() : -1;
 }
 
+void VlcOutput::setTap(Tap tap)
+{
+    const std::lock_guard guard(m_tapLock);
+    m_tap = std::move(tap);
+}
+
 void VlcOutput::stopWriter()
 {
     m_stopWriter = true;
@@ -112,6 +118,8 @@ void VlcOutput::writeLoop(int fd)
     while (!m_stopWriter.load()) {
         if (sent == pending.size()) {
             m_mixer.mix(block.data(), kWriteFrames);
+            if (const std::lock_guard guard(m_tapLock); m_tap)
+                m_tap(m_mixer.mixedFrames() - kWriteFrames, block.data(), kWriteFrames);
             const auto *bytes = reinterpret_cast<const unsigned char *>(block.data());
             pending.assign(bytes, bytes + block.size() * sizeof(float));
             sent = 0;

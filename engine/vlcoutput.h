@@ -1,7 +1,9 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include <QStringList>
@@ -30,6 +32,11 @@ public:
     bool isPaused() const override { return m_paused; }
     qint64 playedMs() const override;
 
+    // Sees every block of the mix on its way to libvlc, with the deck frame of its first frame,
+    // on the writer's thread: what the deck sends to the loudspeaker, for measuring it.
+    using Tap = std::function<void(qint64 firstFrame, const float *frames, qint64 count)>;
+    void setTap(Tap tap);
+
     VlcPlayback &playback() { return *m_playback; }
     const VlcPlayback &playback() const { return *m_playback; }
 
@@ -42,6 +49,8 @@ private:
     std::thread m_writer;
     std::atomic<bool> m_stopWriter { false };
     int m_readFd = -1;
+    std::mutex m_tapLock;
+    Tap m_tap;
     bool m_running = false;
     bool m_paused = false;
 };

@@ -1,7 +1,9 @@
 #include "player/pcmstream.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "player/decodedsample.h"
 #include "player/pcmformat.h"
@@ -12,6 +14,10 @@ namespace {
 constexpr int kBytesPerFrame = PcmFormat::kChannels * 2;
 
 const std::array<unsigned char, 44> kHeader = WavHeader::endless(WavHeader::kPcm, 16);
+
+// How long an offline pull waits for a streamed sample's next frames before it gives up and
+// goes on in silence (a disk that stalls for longer): a cancel is never kept waiting longer.
+constexpr auto kFrameWait = std::chrono::seconds(2);
 
 } // namespace
 
@@ -193,6 +199,12 @@ void PcmStream::pull(qint16 *out, qint64 frames)
     fillFrames(out, frames);
 }
 
+void PcmStream::setWaitsForFrames(bool on)
+{
+    const std::lock_guard guard(m_lock);
+    m_waitsForFrames = on;
+}
+
 long PcmStream::serve(unsigned char *buffer, size_t length)
 {
     size_t written = 0;
@@ -222,7 +234,9 @@ long PcmStream::serve(unsigned char *buffer, size_t length)
 // gets silence and waits at its frame, so that nothing of it is lost.
 void PcmStream::serveCurrent(qint16 *out, qint64 span, qint64 served)
 {
-    const qint64 got = m_current->copy(out, m_position, span);
+    qint64 got = m_current->copy(out, m_position, span);
+    if (got < span && m_waitsForFrames)
+        got = waitForFrames(out, span, got);
     if (got > 0 && m_starving) {
         m_starving = false;
         log(Event::Resumed, served, m_currentToken, m_position);
@@ -235,6 +249,19 @@ void PcmStream::serveCurrent(qint16 *out, qint64 span, qint64 served)
         }
     }
     m_position += got;
+}
+
+qint64 PcmStream::waitForFrames(qint16 *out, qint64 span, qint64 got)
+{
+    const auto deadline = std::chrono::steady_clock::now() + kFrameWait;
+    while (got < span && std::chrono::steady_clock::now() < deadline) {
+        m_current->prepare(m_position + got);
+        const qint64 more = m_current->copy(out + got * PcmFormat::kChannels, m_position + got, span - got);
+        if (more == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        got += more;
+    }
+    return got;
 }
 
 void PcmStream::fillFrames(qint16 *out, qint64 frames)

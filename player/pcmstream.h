@@ -83,6 +83,9 @@ public:
     // header, and counted from the mixer's frame at the moment the voice joins it.
     void startCountingAt(qint64 frame);
     void pull(qint16 *out, qint64 frames);
+    // Pulled offline (an export) rather than by a sound card: a streamed sample's frames that
+    // are not decoded yet are waited for, a while, instead of being skipped in silence.
+    void setWaitsForFrames(bool on);
 
     // The oldest event not yet taken; false when there is none.
     bool peekEvent(Event *event) const;
@@ -115,6 +118,7 @@ private:
     bool takeQueued(qint64 served); // the first queued sample becomes the current one
     void fillFrames(qint16 *out, qint64 frames);
     void serveCurrent(qint16 *out, qint64 span, qint64 served);
+    qint64 waitForFrames(qint16 *out, qint64 span, qint64 got);
     void log(Event::Kind kind, qint64 frame, quint64 token, qint64 offset);
     void fadeOut(qint16 *out, qint64 frames);
 
@@ -126,6 +130,7 @@ private:
     bool m_hasJump = false;
     Jump m_jump;
     bool m_holdWanted = false;
+    bool m_waitsForFrames = false;
 
     // Read side only.
     Sample m_current;

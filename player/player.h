@@ -126,6 +126,14 @@ public:
         qint64 heardFrame = -1;
     };
     StreamPosition streamPosition() const;
+    // The copy of the sample heard now, and the deck frame its first frame was (or would have
+    // been, had the row played it from the start) heard at: where the row stands on the deck's
+    // timeline, for an export of the mix. Null sample while nothing is heard.
+    struct HeardCopy {
+        Sample sample;
+        qint64 startFrame = 0;
+    };
+    HeardCopy heardCopy() const { return { passSample, passFrame - passOffset }; }
     // The rate the row's audio plays at: libvlc plays the stream at its own rate (always 1),
     // the row's copy of the sample is stretched to the rest.
     float playbackRate() const;

@@ -8,81 +8,32 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "engine/deckmixer.h"
 #include "player/filedecoder.h"
 #include "player/pcmformat.h"
-#include "player/resampler.h"
+#include "player/pcmstream.h"
 #include "player/sampledecoder.h"
-#include "render/loopstretcher.h"
+#include "player/timestretch.h"
+#include "render/fileoutput.h"
 #include "render/renderedfile.h"
 
 namespace {
+// Deck frames mixed between two looks at the cancel flag.
 constexpr qint64 kBlockFrames = 4096;
 
-// Takes the mix at PcmFormat::kRate block by block and hands the file its frames at the
-// file's rate, exactly as many as the job asks for.
-class MixOutput {
-public:
-    MixOutput(RenderedFile &file, int rate, qint64 totalFrames)
-        : file(file)
-        , framesLeft(totalFrames)
-    {
-        if (rate != PcmFormat::kRate) {
-            resampler = std::make_unique<Resampler>(PcmFormat::kRate, rate);
-            converted.resize(size_t(2 * (kBlockFrames * rate / PcmFormat::kRate + 64)));
-        }
-    }
-
-    bool isValid() const { return !resampler || resampler->isValid(); }
-
-    bool add(const float *mix, qint64 frames, QString *error)
-    {
-        if (!resampler)
-            return put(mix, frames, error);
-        while (frames > 0) {
-            qint64 used = 0;
-            const qint64 made = resampler->process(mix, frames, &used, converted.data(), convertedFrames());
-            if (!put(converted.data(), made, error))
-                return false;
-            mix += 2 * used;
-            frames -= used;
-        }
-        return true;
-    }
-
-    // Drains the converter and fills up with silence what rounding left short.
-    bool finish(QString *error)
-    {
-        for (qint64 made = 1; resampler && made > 0;) {
-            qint64 used = 0;
-            made = resampler->process(nullptr, 0, &used, converted.data(), convertedFrames());
-            if (!put(converted.data(), made, error))
-                return false;
-        }
-        std::vector<float> silence(size_t(2 * std::min(framesLeft, kBlockFrames)));
-        while (framesLeft > 0) {
-            if (!put(silence.data(), std::min(framesLeft, kBlockFrames), error))
-                return false;
-        }
-        return true;
-    }
-
-private:
-    qint64 convertedFrames() const { return qint64(converted.size() / 2); }
-
-    bool put(const float *frames, qint64 count, QString *error)
-    {
-        count = std::min(count, framesLeft);
-        if (count <= 0)
-            return true;
-        framesLeft -= count;
-        return file.write(frames, count, error);
-    }
-
-    RenderedFile &file;
-    qint64 framesLeft;
-    std::unique_ptr<Resampler> resampler;
-    std::vector<float> converted;
-};
+// The material a row plays on the deck, for the export's own voice. A copy held in memory is
+// shared as it is; a song streamed from disk is opened anew, since a stream has one reader and
+// the deck's own may still be reading it; a row given by its file alone is decoded and
+// stretched the way a row does it.
+std::shared_ptr<const DecodedSample> materialFor(const RenderRow &row, QString *reason)
+{
+    if (row.copy && !row.copy->streamed())
+        return row.copy;
+    const std::shared_ptr<const DecodedSample> loaded = SampleDecoder::load(row.file, reason);
+    if (!loaded)
+        return nullptr;
+    return TimeStretch::stretch(loaded, row.copy ? row.copy->rate : row.rate);
+}
 } // namespace
 
 RenderResult MixRenderer::render(const RenderJob &job, const std::atomic_bool &cancel, const Progress &progress)
@@ -92,38 +43,45 @@ RenderResult MixRenderer::render(const RenderJob &job, const std::atomic_bool &c
         return RenderResult {RenderResult::Cancelled, tr("Export cancelled: no file was written.")};
     };
 
-    std::vector<std::unique_ptr<LoopStretcher>> rows;
+    // The voices are declared before the mixer, so that they outlive every pull of it.
+    std::vector<std::unique_ptr<PcmStream>> voices;
+    quint64 token = 0;
     for (const RenderRow &row : job.rows) {
         if (!(row.rate > 0.0) || !std::isfinite(row.rate))
             return failed(tr("Cannot export the mix: %1 plays at the rate %2.").arg(QDir::toNativeSeparators(row.file)).arg(row.rate));
         QString reason;
-        const std::shared_ptr<const DecodedSample> sample = SampleDecoder::decode(row.file, &reason);
-        if (!sample)
+        const std::shared_ptr<const DecodedSample> material = materialFor(row, &reason);
+        if (!material)
             return failed(tr("Cannot export the mix: %1: %2").arg(QDir::toNativeSeparators(row.file), reason));
-        rows.push_back(std::make_unique<LoopStretcher>(sample, row.rate));
+        auto voice = std::make_unique<PcmStream>();
+        voice->setRepeat(true);
+        voice->setWaitsForFrames(true);
+        material->prepare(row.phase);
+        voice->jump(material, ++token, row.phase);
+        voices.push_back(std::move(voice));
         if (cancel)
             return cancelled();
     }
+    DeckMixer mixer;
+    for (const auto &voice : voices)
+        mixer.addVoice(voice.get());
 
     RenderedFile file;
     QString error;
     if (!file.open(job.target, job.format, job.sampleRate, &error))
         return failed(error);
-    MixOutput output(file, job.sampleRate, job.framesAt(job.sampleRate));
+    FileOutput output(mixer, file, job.sampleRate, job.framesAt(job.sampleRate), job.gain);
     if (!output.isValid())
         return failed(tr("Cannot convert the mix to %1 Hz.").arg(job.sampleRate));
 
+    output.start();
     const qint64 total = job.framesAt(PcmFormat::kRate);
-    std::vector<float> mix(size_t(2 * kBlockFrames));
     int reported = -1;
     for (qint64 done = 0; done < total;) {
         if (cancel)
             return cancelled();
         const qint64 frames = std::min(kBlockFrames, total - done);
-        std::fill(mix.begin(), mix.end(), 0.0f);
-        for (const auto &row : rows)
-            row->addTo(mix.data(), frames, float(job.gain));
-        if (!output.add(mix.data(), frames, &error))
+        if (!output.pull(frames, &error))
             return failed(error);
         done += frames;
         const int percent = int(100 * done / total);

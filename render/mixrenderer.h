@@ -17,9 +17,10 @@ struct RenderResult {
 };
 Q_DECLARE_METATYPE(RenderResult)
 
-// Renders a RenderJob offline: decodes each row's sample, loops and stretches it on the
-// grid (LoopStretcher), mixes the rows at the job's gain, converts to the job's rate and
-// writes the file (RenderedFile). Blocks; MixRenderWorker runs it on a thread of its own.
+// Renders a RenderJob offline with the deck's own mixer: each row becomes a voice of a
+// DeckMixer that loops the row's copy from the row's place on the grid, and a FileOutput pulls
+// the mix as fast as it is made, at the deck's level, into the file. What the mixer does live
+// it does here. Blocks; MixRenderWorker runs it on a thread of its own.
 class MixRenderer {
     Q_DECLARE_TR_FUNCTIONS(MixRenderer)
 

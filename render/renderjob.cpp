@@ -10,3 +10,12 @@ int RenderJob::barsCovering(double seconds, double gridBpm)
     const double bars = std::ceil(seconds / barSeconds - 1e-3);
     return std::max(1, int(bars));
 }
+
+qint64 RenderRow::phaseAt(qint64 copyStart, qint64 deckFrame, qint64 copyFrames)
+{
+    if (copyFrames <= 0)
+        return 0;
+    // A row that joined after deckFrame stands where its loop would have been, had it played.
+    const qint64 phase = (deckFrame - copyStart) % copyFrames;
+    return phase < 0 ? phase + copyFrames : phase;
+}

@@ -1,13 +1,36 @@
 #pragma once
 
+#include <memory>
+#include <utility>
+
 #include <QString>
 #include <QVector>
+
+struct DecodedSample;
 
 // One deck row as a render hears it: its current sample, looped, at the rate it plays at
 // (the tempo changes, the pitch stays).
 struct RenderRow {
+    RenderRow() = default;
+    RenderRow(const QString &file, double rate, std::shared_ptr<const DecodedSample> copy = {}, qint64 phase = 0)
+        : file(file)
+        , rate(rate)
+        , copy(std::move(copy))
+        , phase(phase)
+    {
+    }
+
     QString file;
     double rate = 1.0;
+    // The copy the row plays on the deck, shared rather than made again; null: the render
+    // decodes `file` and stretches it to `rate` the way a row does.
+    std::shared_ptr<const DecodedSample> copy;
+    // The copy's frame heard at the render's first frame: where the row stands on the grid.
+    qint64 phase = 0;
+
+    // The frame of a copy of `copyFrames` frames, looped, at deck frame `deckFrame`, when its
+    // frame 0 was (or would have been) heard at deck frame `copyStart`.
+    static qint64 phaseAt(qint64 copyStart, qint64 deckFrame, qint64 copyFrames);
 };
 
 enum class RenderFormat { Wav16, Wav24, Flac };
@@ -16,7 +39,7 @@ enum class RenderFormat { Wav16, Wav24, Flac };
 // number of bars, into one audio file.
 struct RenderJob {
     QVector<RenderRow> rows;
-    double gain = 1.0; // the deck volume as a factor; 0 when muted
+    double gain = 1.0; // the deck volume as the factor heard (VolumeCurve); 0 when muted
     int bars = 4;
     double gridBpm = 120.0; // the tempo the bars are counted at
     RenderFormat format = RenderFormat::Wav16;

@@ -1,6 +1,6 @@
-// The deck's mix rendered to a file: every click of looped, stretched rows where the rates put
-// it, the formats and rates asked for, the deck volume, and no file at all when a render is
-// cancelled or fails.
+// The deck's mix rendered to a file: every click of looped, stretched rows where the deck's
+// copies put it, each row from its place on the grid, the formats and rates asked for, the
+// deck volume, and no file at all when a render is cancelled or fails.
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -16,6 +16,8 @@
 
 #include "render/mixrenderer.h"
 #include "render/mixrenderworker.h"
+#include "player/sampledecoder.h"
+#include "player/timestretch.h"
 #include "tools/audiogen.h"
 
 namespace {
@@ -29,6 +31,7 @@ struct ClickRow {
     int beats;
     double rate;
     double frequency;
+    int phaseBeats = 0; // the render starts a millisecond before this beat of the row's copy
 };
 
 } // namespace
@@ -132,12 +135,15 @@ void RenderMixTest::clicksStayOnTheGrid_data()
     // Long enough for a drift of a fraction of a frame per pass to add up past 2 ms.
     QTest::newRow("95 BPM sped up, 64 bars") << QVector<ClickRow> {slow} << 64 << 44100;
     QTest::newRow("180 BPM sped up, 64 bars") << QVector<ClickRow> {fast} << 64 << 44100;
-    // Half a frame short or long in every pass, which rounding each pass would add up to 3 ms.
+    // The copy the deck repeats is rounded to whole frames: the export repeats it just so.
     QTest::newRow("one-beat loop, 256 passes") << QVector<ClickRow> {{96, 1, 100.0 / 96, 500}} << 64 << 44100;
     QTest::newRow("95 BPM slowed down") << QVector<ClickRow> {{95, 4, 90.0 / 95, 500}} << 16 << 44100;
-    // Over a minute a pass is stretched as it plays instead of being repeated.
+    // Over a minute the sample is a song streamed from disk, read as it plays.
     QTest::newRow("song-long sample") << QVector<ClickRow> {{100, 110, 1.05, 500}} << 32 << 44100;
     QTest::newRow("three rows mixed") << QVector<ClickRow> {slow, fast, even} << 16 << 44100;
+    // Rows joined the deck apart: each starts from where it stands, not from its first beat.
+    QTest::newRow("rows from their places") << QVector<ClickRow> {{95, 4, 100.0 / 95, 500, 1}, {180, 8, 200.0 / 180, 1500, 3},
+        {100, 4, 1.0, 4000, 2}} << 8 << 44100;
     QTest::newRow("three rows mixed at 48 kHz") << QVector<ClickRow> {slow, fast, even} << 16 << 48000;
 }
 
@@ -151,20 +157,22 @@ void RenderMixTest::clicksStayOnTheGrid()
     std::vector<double> expected; // seconds
     const double length = bars * 4 * 60.0 / kGridBpm;
     for (const ClickRow &row : rows) {
-        renderRows.append({writeClickLoop(row), row.rate});
-        // The loop's own length in frames, rounding included, is what repeats.
+        // The loop's own length in frames, rounding included, is what a row stretches; its
+        // stretched copy, as long as the deck plays it, is what repeats. A song streamed from
+        // disk plays as it is.
         const qint64 frames = std::lround(row.beats * 60.0 / row.bpm * 44100);
-        for (qint64 pass = 0;; ++pass) {
-            bool inside = false;
+        const bool streamed = frames > SampleDecoder::streamAboveFrames();
+        const double rate = streamed ? 1.0 : row.rate;
+        const qint64 passFrames = streamed ? frames : TimeStretch::stretchedFrames(frames, rate);
+        const auto beatAt = [&](int beat) { return std::lround(double(beat) * frames / row.beats) / rate; };
+        const qint64 phase = row.phaseBeats > 0 ? std::lround(beatAt(row.phaseBeats)) - 44 : 0;
+        renderRows.append({writeClickLoop(row), row.rate, nullptr, phase});
+        for (qint64 pass = 0; pass * passFrames - phase < length * 44100; ++pass) {
             for (int beat = 0; beat < row.beats; ++beat) {
-                const double at = (pass * frames + std::lround(double(beat) * frames / row.beats)) / row.rate / 44100;
-                if (at < length - 0.05) {
+                const double at = (pass * passFrames - phase + beatAt(beat)) / 44100;
+                if (at >= 0 && at < length - 0.05)
                     expected.push_back(at);
-                    inside = true;
-                }
             }
-            if (!inside)
-                break;
         }
     }
     std::sort(expected.begin(), expected.end());
@@ -188,8 +196,11 @@ void RenderMixTest::clicksStayOnTheGrid()
         QVERIFY2(error <= 0.002, qPrintable(QStringLiteral("click %1 at %2 s is %3 ms off").arg(i).arg(expected[i]).arg(error * 1000)));
         worst = std::max(worst, error);
     }
-    // Any click past the last expected one would be a click out of place.
-    QCOMPARE(onsets.size(), expected.size());
+    // Any click past the last expected one would be a click out of place; in the last 50 ms
+    // the copy's end may already hold the start of the next pass's first click, cut off.
+    const auto beforeEnd = std::count_if(onsets.begin(), onsets.end(),
+        [&](qint64 at) { return double(at) / sampleRate < length - 0.05; });
+    QCOMPARE(size_t(beforeEnd), expected.size());
     qInfo("worst click offset: %.3f ms", worst * 1000);
 }
 

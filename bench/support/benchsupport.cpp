@@ -28,6 +28,13 @@ double rssMb()
     return fields.size() > 1 ? fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0) : 0;
 }
 
+double peakRssMb()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0; // kB on Linux
+}
+
 double cpuMs()
 {
     rusage usage {};

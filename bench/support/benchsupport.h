@@ -8,6 +8,8 @@ namespace BenchSupport {
 bool audioServerAnswers();
 // The process's resident memory, in MiB.
 double rssMb();
+// The most resident memory the process has held so far, in MiB.
+double peakRssMb();
 // CPU time the process has used (user and system), in ms.
 double cpuMs();
 
