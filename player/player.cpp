@@ -234,6 +234,7 @@ Player::StreamPosition Player::streamPosition() const
 
 void Player::playFile(QString file)
 {
+    nextOnceDecoded = false;
     if (file.isEmpty()) {
         pause();
         positionSlider->setValue(0);
@@ -465,8 +466,14 @@ void Player::next()
 {
     qCDebug(lcPlayer) << "next:" << id;
     planned = Planned::None;
+    nextOnceDecoded = false;
     if (!repeat && upcoming.sample && placeOnBar(upcoming.sample, upcoming.token, Planned::Next))
         return;
+    if (!repeat && upcoming.pending() && !upcoming.sample && playing && nextBarMs() >= 0) {
+        // Still decoding: it goes on the grid once it can, not at once.
+        nextOnceDecoded = true;
+        return;
+    }
     if (repeat && currentSample && placeOnBar(currentSample, newToken(), Planned::Next))
         return;
     doNext();
@@ -849,6 +856,7 @@ void Player::queueUpcoming()
     if (upcoming.inStream) {
         keep(upcoming.sample, upcoming.token);
         stream->queue(upcoming.sample, upcoming.token);
+        placePressedNext();
         drawAhead();
     } else {
         stream->queue(nullptr, 0);
@@ -951,6 +959,7 @@ void Player::appendDrawnAhead()
         keep(upcoming.sample, upcoming.token);
         stream->queue(upcoming.sample, upcoming.token);
         upcoming.inStream = true;
+        placePressedNext();
     }
     for (Upcoming &item : drawnAhead) {
         if (item.inStream)
@@ -981,6 +990,14 @@ void Player::dropDrawnAhead()
 {
     withdrawDrawnAhead();
     drawnAhead.clear();
+}
+
+void Player::placePressedNext()
+{
+    if (!std::exchange(nextOnceDecoded, false) || !playing)
+        return;
+    if (!placeOnBar(upcoming.sample, upcoming.token, Planned::Next))
+        doNext();
 }
 
 double Player::earliestSwitchMs() const

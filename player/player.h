@@ -206,6 +206,7 @@ private:
     void dropEvents();
     void prepareUpcoming();
     void queueUpcoming();
+    void placePressedNext();
     void drawAhead();
     qint64 framesDrawnAhead() const;
     void takeDrawnAhead(quint64 token, Sample ready);
@@ -274,6 +275,7 @@ private:
     // samples follow each other faster than the output's read-ahead lets the GUI hear them.
     std::deque<Upcoming> drawnAhead;
     Planned planned = Planned::None;
+    bool nextOnceDecoded = false; // next() pressed on the grid while the sample after was decoding
     // libvlc plays every stream at 1; the row's rate is in the copy of the sample it serves.
     double lastRate = 1.0;   // the rate the row was last set to
     bool stretching = false; // a copy at another rate is being made

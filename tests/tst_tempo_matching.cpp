@@ -451,6 +451,8 @@ private slots:
         p[1]->play();
         QTRY_VERIFY(isPlaying(p[0]) && isPlaying(p[1]));
         QCOMPARE(rig.ctrl->activeIds(), (QList<int> { 0, 1 }));
+        // Both heard: the second has joined on the first's bar line, and the grid runs.
+        QTRY_VERIFY_WITH_TIMEOUT(p[0]->heardPosition() > 0 && p[1]->heardPosition() > 0, 8000);
         QTest::qWait(300);
         p[0]->next();
         QCOMPARE(p[0]->pastTracks().size(), 0); // waits for the bar line
