@@ -102,6 +102,7 @@ private:
         bool continues = false;
     };
 
+    static void aimAt(const Sample &sample, qint64 offset);
     long serve(unsigned char *buffer, size_t length);
     void fillFrames(qint16 *out, qint64 frames);
     void serveCurrent(qint16 *out, qint64 span, qint64 served);

@@ -24,17 +24,51 @@ constexpr qint64 kPreparedFrames = PcmFormat::kRate / 2;
 // frame grid at any rate.
 constexpr qint64 kLeadInFrames = PcmFormat::kRate / 4;
 
+// The file's own frames, decoded.
+class DecodedBody : public BodySource {
+public:
+    explicit DecodedBody(std::unique_ptr<FileDecoder> decoder)
+        : m_decoder(std::move(decoder))
+        , m_leadIn(size_t(kPieceFrames) * PcmFormat::kChannels)
+    {
+    }
+
+    bool startAt(qint64 frame) override
+    {
+        const qint64 leadInFrom = std::max<qint64>(0, (frame - kLeadInFrames) / PcmFormat::kRate * PcmFormat::kRate);
+        if (!m_decoder->seek(leadInFrom))
+            return false;
+        for (qint64 at = leadInFrom; at < frame;) {
+            const qint64 got = m_decoder->read(m_leadIn.data(), std::min(kPieceFrames, frame - at));
+            if (got == 0)
+                return false;
+            at += got;
+        }
+        return true;
+    }
+
+    qint64 read(qint16 *out, qint64 frames) override { return m_decoder->read(out, frames); }
+
+private:
+    std::unique_ptr<FileDecoder> m_decoder;
+    std::vector<qint16> m_leadIn; // decoded before a new start's frame, and dropped
+};
+
 } // namespace
 
 SampleBody::SampleBody(std::unique_ptr<FileDecoder> decoder, qint64 firstFrame, qint64 totalFrames)
+    : SampleBody(std::make_unique<DecodedBody>(std::move(decoder)), firstFrame, totalFrames)
+{
+}
+
+SampleBody::SampleBody(std::unique_ptr<BodySource> source, qint64 firstFrame, qint64 totalFrames)
     : m_first(firstFrame)
     , m_total(std::max(firstFrame, totalFrames))
     , m_ring(size_t(kCapacity) * PcmFormat::kChannels)
     , m_wanted(firstFrame)
     , m_from(-1) // nothing yet: the worker starts by seeking to firstFrame
     , m_to(-1)
-    , m_decoder(std::move(decoder))
-    , m_leadIn(size_t(kPieceFrames) * PcmFormat::kChannels)
+    , m_source(std::move(source))
 {
     m_worker = std::thread([this] { run(); });
 }
@@ -97,6 +131,12 @@ void SampleBody::prepare(qint64 frame)
     }
 }
 
+void SampleBody::aim(qint64 frame)
+{
+    m_wanted.store(frame, std::memory_order_release);
+    m_wake.notify_all();
+}
+
 void SampleBody::run()
 {
     for (;;) {
@@ -122,13 +162,7 @@ void SampleBody::restartAt(qint64 frame)
     m_to.store(frame, std::memory_order_relaxed);
     m_resets.fetch_add(1, std::memory_order_release);
 
-    const qint64 leadInFrom = std::max<qint64>(0, (frame - kLeadInFrames) / PcmFormat::kRate * PcmFormat::kRate);
-    m_decoderEnded = !m_decoder->seek(leadInFrom);
-    for (qint64 at = leadInFrom; at < frame && !m_decoderEnded;) {
-        const qint64 got = m_decoder->read(m_leadIn.data(), std::min(kPieceFrames, frame - at));
-        m_decoderEnded = got == 0;
-        at += got;
-    }
+    m_sourceEnded = !m_source->startAt(frame);
 }
 
 bool SampleBody::fillStep()
@@ -149,11 +183,11 @@ bool SampleBody::fillStep()
     m_from.store(std::max(from, to + n - kCapacity), std::memory_order_relaxed);
     std::atomic_thread_fence(std::memory_order_release);
     qint16 *out = m_ring.data() + slot * PcmFormat::kChannels;
-    const qint64 got = m_decoderEnded ? 0 : m_decoder->read(out, n);
+    const qint64 got = m_sourceEnded ? 0 : m_source->read(out, n);
     if (got < n) {
         // A file that ends before the length it announced plays out in silence.
         std::fill(out + got * PcmFormat::kChannels, out + n * PcmFormat::kChannels, qint16(0));
-        m_decoderEnded = true;
+        m_sourceEnded = true;
     }
     m_to.store(to + n, std::memory_order_release);
     return true;

@@ -11,6 +11,18 @@
 
 class FileDecoder;
 
+// Where a SampleBody's frames come from, on its worker thread: the file's decoding, or a copy
+// of it stretched as it streams.
+class BodySource {
+public:
+    virtual ~BodySource() = default;
+    // Reading goes on from `frame`; false when the frames from there cannot be had (they play
+    // as silence).
+    virtual bool startAt(qint64 frame) = 0;
+    // Up to `frames` frames on from where the last read ended; fewer (0) at the end.
+    virtual qint64 read(qint16 *out, qint64 frames) = 0;
+};
+
 // The part of a long sample after its head, streamed from disk: a worker thread decodes it
 // into a ring of a few seconds just ahead of where the stream reads, so that a song of minutes
 // costs the same memory as a short loop.
@@ -23,6 +35,7 @@ class SampleBody {
 public:
     // decoder is open (at any position); the body holds frames [firstFrame, totalFrames).
     SampleBody(std::unique_ptr<FileDecoder> decoder, qint64 firstFrame, qint64 totalFrames);
+    SampleBody(std::unique_ptr<BodySource> source, qint64 firstFrame, qint64 totalFrames);
     ~SampleBody();
     SampleBody(const SampleBody &) = delete;
     SampleBody &operator=(const SampleBody &) = delete;
@@ -38,6 +51,11 @@ public:
     // Points the worker at `frame` and, when it lies in the body (a seek), waits a moment for
     // its first frames. For the thread that places the jump, before the reader gets there.
     void prepare(qint64 frame);
+    // Points the worker at `frame` without waiting: a copy not read yet gets ready where the
+    // reader will join it.
+    void aim(qint64 frame);
+    // Where the reader is (or where the worker was last pointed).
+    qint64 readingAt() const { return m_wanted.load(std::memory_order_acquire); }
 
     // How many frames the ring holds: what reading ahead may cost in memory.
     static qint64 capacityFrames();
@@ -60,9 +78,8 @@ private:
     std::atomic<quint64> m_resets { 0 };
 
     // The worker's alone.
-    std::unique_ptr<FileDecoder> m_decoder;
-    bool m_decoderEnded = false; // the file ended before m_total: the rest is silence
-    std::vector<qint16> m_leadIn; // decoded before a new start's frame, and dropped
+    std::unique_ptr<BodySource> m_source;
+    bool m_sourceEnded = false; // the file ended before m_total: the rest is silence
 
     std::mutex m_wakeLock;
     std::condition_variable m_wake;
