@@ -903,7 +903,7 @@ Player::Seam Player::nextSeam() const
         seamFrame = served.streamFrame; // served already, not heard yet
     } else if (served.token == currentToken) {
         const Sample heard = keptSample(served.sample);
-        if (!heard || heard->streamed())
+        if (!heard)
             return {};
         seamFrame = served.streamFrame + heard->frames() - served.offset;
     } else {
