@@ -18,6 +18,13 @@ constexpr auto kWorkerPause = std::chrono::milliseconds(10);
 // frame) starts in silence and is heard once the worker gets there.
 constexpr auto kPrepareWait = std::chrono::milliseconds(250);
 constexpr qint64 kPreparedFrames = PcmFormat::kRate / 2;
+// A jump made ready lands within this many frames of where it was aimed (another copy takes
+// over a moment after it was made).
+constexpr qint64 kLandingFrames = PcmFormat::kRate;
+// A jump is made ready once the ring holds this much ahead of the reader; while it is awaited
+// the ring is topped up only once the reader is half as close to its end: the source stays where
+// the landing left it, ready to go on after it.
+constexpr qint64 kRingReserveFrames = kCapacity / 4;
 // A start from a new frame decodes from a whole second at least this much before it: a file at
 // another rate then reaches the frame with the resampler's history filled as in a straight read
 // (a cleared resampler starts with a short fade), and a whole second lies on the file's own
@@ -68,6 +75,7 @@ SampleBody::SampleBody(std::unique_ptr<BodySource> source, qint64 firstFrame, qi
     , m_wanted(firstFrame)
     , m_from(-1) // nothing yet: the worker starts by seeking to firstFrame
     , m_to(-1)
+    , m_landing(size_t(kLandingFrames) * PcmFormat::kChannels)
     , m_source(std::move(source))
 {
     m_worker = std::thread([this] { run(); });
@@ -91,12 +99,24 @@ qint64 SampleBody::capacityFrames()
 qint64 SampleBody::copy(qint16 *out, qint64 frame, qint64 count)
 {
     m_wanted.store(frame, std::memory_order_release);
+    if (count <= 0)
+        return 0;
+    qint64 n = copyFromRing(out, frame, count);
+    if (n == 0)
+        n = copyFromLanding(out, frame, count);
+    if (n > 0)
+        m_wanted.store(frame + n, std::memory_order_release);
+    return n;
+}
+
+qint64 SampleBody::copyFromRing(qint16 *out, qint64 frame, qint64 count)
+{
     const quint64 resets = m_resets.load(std::memory_order_acquire);
     if (resets & 1)
         return 0;
     const qint64 from = m_from.load(std::memory_order_acquire);
     const qint64 to = m_to.load(std::memory_order_acquire);
-    if (frame < from || frame >= to || count <= 0)
+    if (frame < from || frame >= to)
         return 0;
     const qint64 n = std::min(count, to - frame);
     const qint64 slot = frame % kCapacity;
@@ -107,7 +127,23 @@ qint64 SampleBody::copy(qint16 *out, qint64 frame, qint64 count)
     std::atomic_thread_fence(std::memory_order_acquire);
     if (m_resets.load(std::memory_order_relaxed) != resets || m_from.load(std::memory_order_relaxed) > frame)
         return 0;
-    m_wanted.store(frame + n, std::memory_order_release);
+    return n;
+}
+
+qint64 SampleBody::copyFromLanding(qint16 *out, qint64 frame, qint64 count)
+{
+    const quint64 landings = m_landings.load(std::memory_order_acquire);
+    if (landings & 1)
+        return 0;
+    const qint64 from = m_landFrom.load(std::memory_order_acquire);
+    const qint64 to = m_landTo.load(std::memory_order_acquire);
+    if (frame < from || frame >= to)
+        return 0;
+    const qint64 n = std::min(count, to - frame);
+    std::memcpy(out, m_landing.data() + (frame - from) * PcmFormat::kChannels, size_t(n) * PcmFormat::kChannels * sizeof(qint16));
+    std::atomic_thread_fence(std::memory_order_acquire);
+    if (m_landings.load(std::memory_order_relaxed) != landings)
+        return 0;
     return n;
 }
 
@@ -118,22 +154,23 @@ void SampleBody::follow(qint64 frame)
 
 void SampleBody::prepare(qint64 frame)
 {
-    m_wanted.store(frame, std::memory_order_release);
-    m_wake.notify_all();
+    aim(frame);
     if (frame < m_first || frame >= m_total)
         return;
     const qint64 target = std::min(m_total, frame + kPreparedFrames);
+    const auto ready = [this, frame, target] {
+        if (m_landFrom.load(std::memory_order_acquire) <= frame && m_landTo.load(std::memory_order_acquire) >= target)
+            return true;
+        return m_from.load(std::memory_order_acquire) <= frame && m_to.load(std::memory_order_acquire) >= target;
+    };
     const auto deadline = std::chrono::steady_clock::now() + kPrepareWait;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (m_from.load(std::memory_order_acquire) <= frame && m_to.load(std::memory_order_acquire) >= target)
-            return;
+    while (std::chrono::steady_clock::now() < deadline && !ready())
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
 }
 
 void SampleBody::aim(qint64 frame)
 {
-    m_wanted.store(frame, std::memory_order_release);
+    m_aim.store(std::clamp(frame, m_first, m_total), std::memory_order_release);
     m_wake.notify_all();
 }
 
@@ -163,6 +200,60 @@ void SampleBody::restartAt(qint64 frame)
     m_resets.fetch_add(1, std::memory_order_release);
 
     m_sourceEnded = !m_source->startAt(frame);
+    m_sourceAt = frame;
+}
+
+bool SampleBody::landingHolds(qint64 frame) const
+{
+    return frame >= m_landFrom.load(std::memory_order_relaxed) && frame < m_landTo.load(std::memory_order_relaxed);
+}
+
+void SampleBody::dropLanding()
+{
+    m_landings.fetch_add(1, std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_release);
+    m_landFrom.store(-1, std::memory_order_relaxed);
+    m_landTo.store(-1, std::memory_order_relaxed);
+    m_landings.fetch_add(1, std::memory_order_release);
+}
+
+void SampleBody::fillLanding(qint64 frame)
+{
+    m_landings.fetch_add(1, std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_release);
+    m_landFrom.store(-1, std::memory_order_relaxed);
+    m_landTo.store(-1, std::memory_order_relaxed);
+    const qint64 n = std::min(kLandingFrames, m_total - frame);
+    m_sourceEnded = !m_source->startAt(frame);
+    const qint64 got = m_sourceEnded ? 0 : m_source->read(m_landing.data(), n);
+    std::fill(m_landing.begin() + got * PcmFormat::kChannels, m_landing.begin() + n * PcmFormat::kChannels, qint16(0));
+    m_sourceEnded = m_sourceEnded || got < n;
+    m_sourceAt = frame + n;
+    m_landFrom.store(frame, std::memory_order_relaxed);
+    m_landTo.store(frame + n, std::memory_order_relaxed);
+    m_landings.fetch_add(1, std::memory_order_release);
+}
+
+void SampleBody::adoptLanding()
+{
+    const qint64 from = m_landFrom.load(std::memory_order_relaxed);
+    const qint64 to = m_landTo.load(std::memory_order_relaxed);
+    m_resets.fetch_add(1, std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_release);
+    m_from.store(from, std::memory_order_relaxed);
+    m_to.store(from, std::memory_order_relaxed);
+    for (qint64 f = from; f < to;) {
+        const qint64 slot = f % kCapacity;
+        const qint64 n = std::min(to - f, kCapacity - slot);
+        std::copy_n(m_landing.begin() + (f - from) * PcmFormat::kChannels, n * PcmFormat::kChannels,
+            m_ring.begin() + slot * PcmFormat::kChannels);
+        f += n;
+    }
+    m_to.store(to, std::memory_order_relaxed);
+    m_resets.fetch_add(1, std::memory_order_release);
+    // The reader takes the landing's frames from the ring from now on.
+    dropLanding();
+    m_aim.store(-1, std::memory_order_relaxed);
 }
 
 bool SampleBody::fillStep()
@@ -170,13 +261,39 @@ bool SampleBody::fillStep()
     const qint64 wanted = std::clamp(m_wanted.load(std::memory_order_acquire), m_first, m_total);
     qint64 from = m_from.load(std::memory_order_relaxed);
     qint64 to = m_to.load(std::memory_order_relaxed);
-    if (wanted < from || wanted > to) {
-        restartAt(wanted);
-        from = to = wanted;
+    if (landingHolds(wanted)) {
+        adoptLanding();
+        return true;
     }
+    const qint64 aim = m_aim.load(std::memory_order_acquire);
+    const bool inRing = wanted >= from && wanted <= to;
+    if (!inRing) {
+        // The reader went elsewhere (a repeat, a jump not made ready): a jump awaited is stale.
+        // Before the first frames the aim is the first news of where the reader will join.
+        if (from >= 0)
+            m_aim.store(-1, std::memory_order_relaxed);
+        restartAt(wanted);
+        dropLanding();
+        from = to = wanted;
+    } else if (aim >= 0 && aim < m_total && (aim < from || aim > to) && !landingHolds(aim)
+        && to >= std::min(m_total, wanted + kRingReserveFrames)) {
+        fillLanding(aim);
+        return true;
+    } else if (aim >= from && aim <= to) {
+        qint64 reached = aim;
+        m_aim.compare_exchange_strong(reached, -1);
+    }
+    const bool awaited = m_landTo.load(std::memory_order_relaxed) > 0;
     const qint64 limit = std::min(m_total, wanted + kCapacity);
-    if (to >= limit)
+    if (to >= limit || (awaited && to - wanted > kRingReserveFrames / 2))
         return false;
+    if (m_sourceAt != to) {
+        // A jump made ready that never came: the reader goes on in the ring, and so does the source.
+        dropLanding();
+        m_aim.store(-1, std::memory_order_relaxed);
+        m_sourceEnded = !m_source->startAt(to);
+        m_sourceAt = to;
+    }
     const qint64 slot = to % kCapacity;
     const qint64 n = std::min({ limit - to, kPieceFrames, kCapacity - slot });
     // The slots about to be written held frames the reader has passed; it must no longer take them.
@@ -189,6 +306,7 @@ bool SampleBody::fillStep()
         std::fill(out + got * PcmFormat::kChannels, out + n * PcmFormat::kChannels, qint16(0));
         m_sourceEnded = true;
     }
+    m_sourceAt = to + n;
     m_to.store(to + n, std::memory_order_release);
     return true;
 }

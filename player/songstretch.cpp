@@ -113,7 +113,9 @@ void SongStretch::feedSilence(qint64 frames)
 
 bool SongStretch::feed()
 {
-    const size_t wanted = std::clamp<size_t>(m_stretcher->getSamplesRequired(), 1, kBlock);
+    // In pieces of a quarter block at least: a frame or two at a time costs more in calls than
+    // in stretching.
+    const size_t wanted = std::clamp<size_t>(m_stretcher->getSamplesRequired(), kBlock / 4, kBlock);
     const qint64 got = m_decoder->read(m_piece.data(), qint64(wanted));
     // The file's end lets the stretcher give out what it still holds.
     processPiece(got, got == 0);

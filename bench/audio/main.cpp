@@ -564,8 +564,8 @@ double measureCpu(const QString &root)
     return percent;
 }
 
-// A 60 s click song at 120 BPM, streamed from disk, started on the bar line of a repeating 126 BPM
-// click loop: matching bends the song to 126 as it streams. Per song click heard from 3 s after
+// A 60 s click song at 120 BPM, streamed from disk, moved on to (next, quantized) on the bar line
+// of a repeating 126 BPM click loop: matching bends the song to 126 as it streams. Per song click heard from 3 s after
 // its start to near its end, the distance to the loop's nearest click; and the process's CPU
 // meanwhile (the song's stretch included).
 struct SongResult {
@@ -579,22 +579,26 @@ SongResult measureSongPhase(const QString &root)
     constexpr int kLoopBpm = 126;
     constexpr double kSongSeconds = 60.0;
     Scene scene(root, QStringLiteral("song"));
-    scene.add(Melody, QStringLiteral("song %1.wav").arg(kSongBpm),
-        AudioGen::clickLoop(kSongSeconds, int(kSongSeconds * kSongBpm / 60), kRowPitch[0], kClickLevel));
     scene.add(Beat, QStringLiteral("loop_%1.wav").arg(kLoopBpm),
-        AudioGen::clickLoop(8 * 60.0 / kLoopBpm, 8, kRowPitch[1], kClickLevel));
+        AudioGen::clickLoop(8 * 60.0 / kLoopBpm, 8, kRowPitch[0], kClickLevel));
+    scene.add(Melody, QStringLiteral("song %1.wav").arg(kSongBpm),
+        AudioGen::clickLoop(kSongSeconds, int(kSongSeconds * kSongBpm / 60), kRowPitch[1], kClickLevel));
     Sampora library(HipHop);
-    Deck deck(&library, { Melody, Beat, Bass });
-    Row &song = deck.row(0);
-    Row &loop = deck.row(1);
+    // The loop in row 1 gives the grid, the song in row 2 lands on it.
+    Deck deck(&library, { Beat, Melody, Bass });
+    Row &loop = deck.row(0);
+    Row &song = deck.row(1);
     loop.player->toggleRepeat();
     Recorder recorder;
     if (!recorder.start())
         return {};
     loop.player->play();
     waitMs(1500);
-    const double pressed = Player::wallClockMs();
     song.player->play();
+    waitMs(1500);
+    // Started by play() a row sounds at once; a next waits for the grid's bar line.
+    const double pressed = Player::wallClockMs();
+    song.player->next();
     song.waitForPlaying(pressed, 5000);
     waitMs(3000);
     SongResult result;
@@ -609,8 +613,8 @@ SongResult measureSongPhase(const QString &root)
     waitMs(200);
     const Recording recording = recorder.stop();
 
-    const std::vector<qint64> songClicks = Clicks::burstOnsets(recording.mono(), kRowPitch[0], kClickLevel, kMinClickSpacing);
-    const std::vector<qint64> loopClicks = Clicks::burstOnsets(recording.mono(), kRowPitch[1], kClickLevel, kMinClickSpacing);
+    const std::vector<qint64> loopClicks = Clicks::burstOnsets(recording.mono(), kRowPitch[0], kClickLevel, kMinClickSpacing);
+    const std::vector<qint64> songClicks = Clicks::burstOnsets(recording.mono(), kRowPitch[1], kClickLevel, kMinClickSpacing);
     const qint64 from = recording.frameAt(fromMs);
     const qint64 to = recording.frameAt(toMs);
     for (qint64 click : songClicks) {
