@@ -61,6 +61,29 @@ private:
     std::vector<qint16> m_leadIn; // decoded before a new start's frame, and dropped
 };
 
+// Copies (copyFrames(n, from)) up to `count` frames from `frame` on out of a window [from, to)
+// that the worker rewrites without a lock: it counts `changes` up around a rewrite (odd while it
+// moves the window) and raises `from` before it reuses a slot. 0 when the window does not hold
+// the frame or changed while it was copied.
+template<typename CopyFrames>
+qint64 readGuarded(const std::atomic<quint64> &changes, const std::atomic<qint64> &from,
+    const std::atomic<qint64> &to, qint64 frame, qint64 count, CopyFrames copyFrames)
+{
+    const quint64 before = changes.load(std::memory_order_acquire);
+    if (before & 1)
+        return 0;
+    const qint64 first = from.load(std::memory_order_acquire);
+    const qint64 end = to.load(std::memory_order_acquire);
+    if (frame < first || frame >= end)
+        return 0;
+    const qint64 n = std::min(count, end - frame);
+    copyFrames(n, first);
+    std::atomic_thread_fence(std::memory_order_acquire);
+    if (changes.load(std::memory_order_relaxed) != before || from.load(std::memory_order_relaxed) > frame)
+        return 0;
+    return n;
+}
+
 } // namespace
 
 SampleBody::SampleBody(std::unique_ptr<FileDecoder> decoder, qint64 firstFrame, qint64 totalFrames)
@@ -111,40 +134,19 @@ qint64 SampleBody::copy(qint16 *out, qint64 frame, qint64 count)
 
 qint64 SampleBody::copyFromRing(qint16 *out, qint64 frame, qint64 count)
 {
-    const quint64 resets = m_resets.load(std::memory_order_acquire);
-    if (resets & 1)
-        return 0;
-    const qint64 from = m_from.load(std::memory_order_acquire);
-    const qint64 to = m_to.load(std::memory_order_acquire);
-    if (frame < from || frame >= to)
-        return 0;
-    const qint64 n = std::min(count, to - frame);
-    const qint64 slot = frame % kCapacity;
-    const qint64 first = std::min(n, kCapacity - slot);
-    std::memcpy(out, m_ring.data() + slot * PcmFormat::kChannels, size_t(first) * PcmFormat::kChannels * sizeof(qint16));
-    std::memcpy(out + first * PcmFormat::kChannels, m_ring.data(), size_t(n - first) * PcmFormat::kChannels * sizeof(qint16));
-    // The worker may have started over, or reused these slots, while they were copied.
-    std::atomic_thread_fence(std::memory_order_acquire);
-    if (m_resets.load(std::memory_order_relaxed) != resets || m_from.load(std::memory_order_relaxed) > frame)
-        return 0;
-    return n;
+    return readGuarded(m_resets, m_from, m_to, frame, count, [&](qint64 n, qint64) {
+        const qint64 slot = frame % kCapacity;
+        const qint64 first = std::min(n, kCapacity - slot);
+        std::memcpy(out, m_ring.data() + slot * PcmFormat::kChannels, size_t(first) * PcmFormat::kChannels * sizeof(qint16));
+        std::memcpy(out + first * PcmFormat::kChannels, m_ring.data(), size_t(n - first) * PcmFormat::kChannels * sizeof(qint16));
+    });
 }
 
 qint64 SampleBody::copyFromLanding(qint16 *out, qint64 frame, qint64 count)
 {
-    const quint64 landings = m_landings.load(std::memory_order_acquire);
-    if (landings & 1)
-        return 0;
-    const qint64 from = m_landFrom.load(std::memory_order_acquire);
-    const qint64 to = m_landTo.load(std::memory_order_acquire);
-    if (frame < from || frame >= to)
-        return 0;
-    const qint64 n = std::min(count, to - frame);
-    std::memcpy(out, m_landing.data() + (frame - from) * PcmFormat::kChannels, size_t(n) * PcmFormat::kChannels * sizeof(qint16));
-    std::atomic_thread_fence(std::memory_order_acquire);
-    if (m_landings.load(std::memory_order_relaxed) != landings)
-        return 0;
-    return n;
+    return readGuarded(m_landings, m_landFrom, m_landTo, frame, count, [&](qint64 n, qint64 from) {
+        std::memcpy(out, m_landing.data() + (frame - from) * PcmFormat::kChannels, size_t(n) * PcmFormat::kChannels * sizeof(qint16));
+    });
 }
 
 void SampleBody::follow(qint64 frame)
