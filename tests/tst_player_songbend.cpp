@@ -59,12 +59,21 @@ std::vector<Burst> burstsIn(const std::vector<qint16> &s)
     for (const qint64 start : TestSupport::onsets(s, 12000, kRate / 20)) {
         if (start + kBurstFrames >= frames)
             break;
-        // The middle of the burst, clear of what the stretch smears at its edges.
-        int crossings = 0;
-        const qint64 from = start + 600, to = start + 2600;
-        for (qint64 f = from + 1; f < to; ++f)
-            crossings += (s[size_t(2 * f)] >= 0) != (s[size_t(2 * f - 2)] >= 0);
-        found.push_back({ start, crossings / 2.0 * kRate / double(to - from) });
+        // The median period between rising zero crossings, clear of the burst's smeared edges:
+        // a moment of silence the sink inserts on an underrun does not move it.
+        std::vector<qint64> periods;
+        qint64 lastRise = -1;
+        for (qint64 f = start + 300; f < start + kBurstFrames - 300; ++f) {
+            if (s[size_t(2 * f - 2)] < 0 && s[size_t(2 * f)] >= 0) {
+                if (lastRise >= 0)
+                    periods.push_back(f - lastRise);
+                lastRise = f;
+            }
+        }
+        if (periods.empty())
+            continue;
+        std::nth_element(periods.begin(), periods.begin() + qsizetype(periods.size() / 2), periods.end());
+        found.push_back({ start, double(kRate) / double(periods[periods.size() / 2]) });
     }
     return found;
 }
@@ -114,7 +123,7 @@ private slots:
         // At its own speed to the frame, then (after the two beats over which the rate changes)
         // every beat the bent beat after the one before, within 1.5 ms (the stretch's own
         // precision). The null sink inserts silence when the output underruns on a busy machine:
-        // one late beat is let pass, as the row itself never waited (no starvation above).
+        // a few late beats are let pass, as the row itself never waited (no starvation above).
         size_t i = 1;
         while (i < onsets.size() && std::abs(onsets[i] - onsets[i - 1] - kBeat) <= 2)
             ++i;
@@ -124,7 +133,7 @@ private slots:
         int lateBeats = 0;
         for (size_t k = bent + 1; k < onsets.size(); ++k) {
             const double offMs = (double(onsets[k] - onsets[k - 1]) - kBeat / kBent) * 1000.0 / kRate;
-            if (offMs > 1.5 && ++lateBeats == 1)
+            if (offMs > 1.5 && ++lateBeats <= 2)
                 continue;
             QVERIFY2(std::abs(offMs) <= 1.5,
                 qPrintable(QStringLiteral("beat %1 of %2: %3 ms off").arg(k - bent).arg(onsets.size() - bent).arg(offMs)));
@@ -151,11 +160,13 @@ private slots:
         QCOMPARE(player.starvations(), 0);
 
         const std::vector<Burst> bursts = burstsIn(recording.stop());
-        // The seek is where the bent spacing last breaks (the stretch may smear a burst's start
-        // by a few ms, a seek moves it by seconds).
-        size_t seek = bursts.size() - 1;
-        while (seek > 0 && std::abs(double(bursts[seek].start - bursts[seek - 1].start) - kBeat / kBent) < kRate / 50)
-            --seek;
+        // The seek is where the bent spacing breaks most: it moves the song by seconds, an underrun
+        // of the sink by milliseconds.
+        size_t seek = 1;
+        const auto breakAt = [&](size_t i) { return std::abs(double(bursts[i].start - bursts[i - 1].start) - kBeat / kBent); };
+        for (size_t i = 2; i < bursts.size(); ++i)
+            if (breakAt(i) > breakAt(seek))
+                seek = i;
         QVERIFY2(bursts.size() - seek >= 3, qPrintable(QStringLiteral("%1 bursts after the seek").arg(bursts.size() - seek)));
         // The place asked for, in the song's own frames, and the first burst at or after it.
         const double seekSourceFrame = double(songFrames()) * 52 / 100;
