@@ -31,6 +31,10 @@ struct DecodedSample {
     qint64 copy(qint16 *out, qint64 frame, qint64 count) const;
     // Gets the frames from `frame` on ready for a jump there (see SampleBody::prepare).
     void prepare(qint64 frame) const;
+    // As prepare(), without waiting (see SampleBody::aim).
+    void aim(qint64 frame) const;
+    // The frame a streamed sample is read at; -1 for one held whole.
+    qint64 readingAt() const { return body ? body->readingAt() : -1; }
 
     // A copy stretched in time (TimeStretch) plays the file at this rate: its frame k is the
     // source's frame k x rate. The file's own decoding has rate 1 and no source.
@@ -38,4 +42,6 @@ struct DecodedSample {
     std::shared_ptr<const DecodedSample> source;
     // The file's own decoding, whatever this copy's rate.
     const DecodedSample &original() const { return source ? *source : *this; }
+    // An empty copy of `source` (the file's own decoding) at `rate`, for the stretch to fill.
+    static std::shared_ptr<DecodedSample> copyAt(const std::shared_ptr<const DecodedSample> &source, double rate);
 };

@@ -12,6 +12,8 @@
 namespace {
 
 constexpr int kBytesPerFrame = PcmFormat::kChannels * 2;
+// The old copy's frames are mixed in pieces of this many, through the stack.
+constexpr qint64 kFadePiece = 256;
 
 const std::array<unsigned char, 44> kHeader = WavHeader::endless(WavHeader::kPcm, 16);
 
@@ -52,6 +54,7 @@ bool PcmStream::append(Sample sample, quint64 token)
 
 void PcmStream::jump(Sample sample, quint64 token, qint64 offset, qint64 atFrame)
 {
+    aimAt(sample, offset);
     const std::lock_guard guard(m_lock);
     m_jump = { std::move(sample), token, std::max<qint64>(0, offset), atFrame };
     m_hasJump = true;
@@ -59,6 +62,7 @@ void PcmStream::jump(Sample sample, quint64 token, qint64 offset, qint64 atFrame
 
 void PcmStream::startAt(Sample sample, quint64 token, qint64 offset, qint64 atFrame)
 {
+    aimAt(sample, offset);
     const std::lock_guard guard(m_lock);
     m_jump = { std::move(sample), token, std::max<qint64>(0, offset), atFrame, true };
     m_hasJump = true;
@@ -66,9 +70,18 @@ void PcmStream::startAt(Sample sample, quint64 token, qint64 offset, qint64 atFr
 
 void PcmStream::continueIn(Sample sample, quint64 token, qint64 offset, qint64 atFrame, qint64 crossfade)
 {
+    aimAt(sample, offset);
     const std::lock_guard guard(m_lock);
     m_jump = { std::move(sample), token, std::max<qint64>(0, offset), atFrame, false, std::max<qint64>(0, crossfade), true };
     m_hasJump = true;
+}
+
+void PcmStream::aimAt(const Sample &sample, qint64 offset)
+{
+    // A streamed sample that is not read yet gets its frames there ready before the jump (a
+    // streamed copy at another rate, taking over in the middle of a song).
+    if (sample && offset > 0)
+        sample->aim(offset);
 }
 
 bool PcmStream::unqueue(quint64 token)
@@ -346,19 +359,29 @@ void PcmStream::fadeOut(qint16 *out, qint64 frames)
 {
     // The old copy goes on around its loop while its share falls from 1 to 0, the new one's
     // rises from 0 to 1. The old copy is only let go once no longer heard: its owner keeps it.
-    const qint64 n = std::min(frames, m_fadeLeft);
-    const qint64 length = m_fading->heldFrames(); // a stretched copy is held whole
-    for (qint64 i = 0; i < n && length > 0; ++i) {
-        const float oldShare = float(m_fadeLeft - i) / float(m_fadeLength);
-        const qint64 at = (m_fadingPosition + i) % length;
-        for (int c = 0; c < PcmFormat::kChannels; ++c) {
-            const float mixed = float(out[i * PcmFormat::kChannels + c]) * (1.0f - oldShare)
-                + float(m_fading->samples[size_t(at * PcmFormat::kChannels + c)]) * oldShare;
-            out[i * PcmFormat::kChannels + c] = qint16(std::clamp(mixed, -32768.0f, 32767.0f));
+    // A streamed copy gives what its worker has ready; a frame it lacks fades out from silence.
+    const qint64 length = m_fading->frames();
+    qint64 done = 0;
+    while (m_fadeLeft > 0 && done < frames && length > 0) {
+        if (m_fadingPosition >= length)
+            m_fadingPosition = 0;
+        const qint64 n = std::min({ frames - done, m_fadeLeft, length - m_fadingPosition, kFadePiece });
+        alignas(16) qint16 old[kFadePiece * PcmFormat::kChannels];
+        const qint64 got = m_fading->copy(old, m_fadingPosition, n);
+        std::memset(old + got * PcmFormat::kChannels, 0, size_t(n - got) * kBytesPerFrame);
+        qint16 *mixedOut = out + done * PcmFormat::kChannels;
+        for (qint64 i = 0; i < n; ++i) {
+            const float oldShare = float(m_fadeLeft - i) / float(m_fadeLength);
+            for (int c = 0; c < PcmFormat::kChannels; ++c) {
+                const qint64 at = i * PcmFormat::kChannels + c;
+                const float mixed = float(mixedOut[at]) * (1.0f - oldShare) + float(old[at]) * oldShare;
+                mixedOut[at] = qint16(std::clamp(mixed, -32768.0f, 32767.0f));
+            }
         }
+        m_fadingPosition += n;
+        m_fadeLeft -= n;
+        done += n;
     }
-    m_fadingPosition += n;
-    m_fadeLeft -= n;
-    if (m_fadeLeft == 0)
+    if (m_fadeLeft == 0 || length == 0)
         m_fading.reset();
 }

@@ -114,6 +114,7 @@ private:
     };
     static constexpr size_t kQueueDepth = 16;
 
+    static void aimAt(const Sample &sample, qint64 offset);
     long serve(unsigned char *buffer, size_t length);
     bool takeQueued(qint64 served); // the first queued sample becomes the current one
     void fillFrames(qint16 *out, qint64 frames);

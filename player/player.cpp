@@ -1084,7 +1084,7 @@ Player::Seam Player::nextSeam() const
         seamFrame = upcoming.servedAt; // served, and the stream has gone on past it
     } else if (served.token == currentToken) {
         const Sample heard = keptSample(served.sample);
-        if (!heard || heard->streamed())
+        if (!heard)
             return {};
         seamFrame = served.streamFrame + heard->frames() - served.offset;
     } else {
@@ -1214,7 +1214,7 @@ void Player::stretch(Sample sample, double rate, std::function<void(Sample)> don
 {
     stretching = true;
     decoder.start([this, sample = std::move(sample), rate, done = std::move(done)] {
-        Sample stretched = TimeStretch::stretch(sample->source ? sample->source : sample, rate);
+        Sample stretched = TimeStretch::stretch(sample, rate);
         QMetaObject::invokeMethod(
             this,
             [this, done, stretched] {
@@ -1239,8 +1239,7 @@ void Player::syncRate()
     PcmStream::Event served;
     const Sample heard = stream->lastSwitch(&served) ? keptSample(served.sample) : nullptr;
     const qint64 servedFrame = stream->servedFrames();
-    // A song streamed from disk is not stretched: a copy of it would cost what streaming saves.
-    const bool stretchable = heard && !heard->streamed();
+    const bool stretchable = heard != nullptr;
     // What the stream serves now is heard a moment from now, at the rate wanted then.
     const double servedWanted = rateWantedAt(clock().wallMsFor(framesToMs(servedFrame)));
     if (stretchable && !sameRate(heard->rate, servedWanted)) {
@@ -1276,8 +1275,7 @@ void Player::syncUpcomingRate()
     // The sample drawn ahead is made ready at the rate it will most likely start at. A row that
     // repeats does not go on to it: it is made ready once repeat is turned off.
     // A sample placed on a bar line is a switch of its own, not the queued one.
-    if (stretching || repeat || planned != Planned::None || !upcoming.sample || upcoming.sample->streamed()
-        || upcoming.token == unqueuedToken)
+    if (stretching || repeat || planned != Planned::None || !upcoming.sample || upcoming.token == unqueuedToken)
         return;
     PcmStream::Event served;
     if (upcoming.servedAt >= 0 || (stream->lastSwitch(&served) && served.token == upcoming.token))

@@ -6,6 +6,8 @@
 
 #include <rubberband/RubberBandStretcher.h>
 
+#include "player/songstretch.h"
+
 namespace {
 
 // How much of the loop's other end is stretched along on each side: the stretcher then hears
@@ -25,10 +27,25 @@ qint64 TimeStretch::stretchedFrames(qint64 sourceFrames, double rate)
     return qint64(std::llround(double(sourceFrames) / rate));
 }
 
-std::shared_ptr<const DecodedSample> TimeStretch::stretch(const std::shared_ptr<const DecodedSample> &source, double rate)
+std::shared_ptr<const DecodedSample> TimeStretch::stretch(const std::shared_ptr<const DecodedSample> &from, double rate)
 {
-    // A song streamed from disk has only its head in memory: it plays as it is.
-    if (!source || isUnity(rate) || rate <= 0 || source->frames() == 0 || source->streamed())
+    const std::shared_ptr<const DecodedSample> source = from && from->source ? from->source : from;
+    if (!source || rate <= 0 || source->frames() == 0)
+        return source;
+    if (source->streamed()) {
+        // The new copy takes over where the one heard is read now, so it gets ready there.
+        // (A song not read yet waits at its head's end.)
+        const qint64 readAt = from->readingAt();
+        const qint64 readFrom = readAt <= from->body->firstFrame() ? -1 : qint64(std::llround(double(readAt) * from->rate / rate));
+        if (isUnity(rate)) {
+            if (from != source && readFrom >= 0)
+                source->prepare(readFrom);
+            return source;
+        }
+        const std::shared_ptr<const DecodedSample> copy = SongStretch::copyOf(source, rate, readFrom);
+        return copy ? copy : source;
+    }
+    if (isUnity(rate))
         return source;
     using RubberBand::RubberBandStretcher;
     const qint64 frames = source->frames();
@@ -79,13 +96,7 @@ std::shared_ptr<const DecodedSample> TimeStretch::stretch(const std::shared_ptr<
 
     // The stretched loop lies between the stretched wraps; frame k of it is the source's
     // frame k x rate.
-    auto result = std::make_shared<DecodedSample>();
-    result->file = source->file;
-    result->rate = rate;
-    result->source = source;
-    // The same sound over a longer or shorter time: the outline and tempo found still hold.
-    result->peaks = source->peaks;
-    result->tempo = source->tempo;
+    const std::shared_ptr<DecodedSample> result = DecodedSample::copyAt(source, rate);
     const qint64 length = stretchedFrames(frames, rate);
     const qint64 start = qint64(std::llround(double(wrap) * timeRatio));
     result->samples.resize(size_t(2 * length));

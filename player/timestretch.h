@@ -10,10 +10,11 @@
 // matched rows stay on the beat for as long as they play.
 class TimeStretch {
 public:
-    // The copy that plays `source` at `rate` (1.1 is 10% faster); the source itself when the
-    // rate is 1 or the source is a song streamed from disk (only its head is in memory). Safe
-    // to call on several threads at once; takes tens of milliseconds per second of audio, so it
-    // belongs on a worker thread.
+    // The copy that plays `source` (or the file `source` is a copy of) at `rate` (1.1 is 10%
+    // faster); the file's own decoding when the rate is 1. A song streamed from disk gets a
+    // copy that is stretched as it streams (SongStretch), ready where `source` is read now.
+    // Safe to call on several threads at once; takes tens of milliseconds per second of audio,
+    // so it belongs on a worker thread.
     static std::shared_ptr<const DecodedSample> stretch(const std::shared_ptr<const DecodedSample> &source, double rate);
 
     // The length of that copy in frames.

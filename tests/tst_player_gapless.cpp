@@ -5,12 +5,10 @@
 #include <cmath>
 #include <vector>
 
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "player/sampledecoder.h"
+#include "support/sinkrecording.h"
 #include "tst_player_fixture.h"
 
 namespace {
@@ -32,22 +30,12 @@ void addBurst(AudioGen::Pcm &pcm, qint64 start, qint64 frames)
     }
 }
 
-QByteArray wavBytes(const AudioGen::Pcm &pcm)
-{
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("x.wav"));
-    AudioGen::writeWav(file, pcm);
-    QFile in(file);
-    in.open(QIODevice::ReadOnly);
-    return in.readAll();
-}
-
 // A quiet tone with a loud burst at its first frame: each burst heard marks a sample's start.
 QByteArray clickSample(double seconds)
 {
     AudioGen::Pcm pcm = quietTone(qint64(seconds * kRate));
     addBurst(pcm, 0, 200);
-    return wavBytes(pcm);
+    return TestSupport::wavBytes(pcm);
 }
 
 // A song long enough to stream from disk: quiet, with a loud burst every half second, 0.49 s
@@ -66,7 +54,7 @@ QByteArray numberedBurstSong(qint64 frames)
     AudioGen::Pcm pcm = quietTone(frames);
     for (int k = 0; kBurstOffset + k * kBurstSpacing + burstFrames(k) < frames; ++k)
         addBurst(pcm, kBurstOffset + k * kBurstSpacing, burstFrames(k));
-    return wavBytes(pcm);
+    return TestSupport::wavBytes(pcm);
 }
 
 struct Burst {
@@ -74,20 +62,10 @@ struct Burst {
     qint64 frames = 0; // from its first loud frame to its last
 };
 
-// Records the null sink's monitor as raw 16-bit stereo.
+// What the null sink played, and the loud bursts in it.
 class Recording {
 public:
-    bool start()
-    {
-        parec.start(QStringLiteral("parec"),
-            { QStringLiteral("-d"), QStringLiteral("ci_sink.monitor"), QStringLiteral("--raw"),
-                QStringLiteral("--format=s16le"), QStringLiteral("--rate=44100"), QStringLiteral("--channels=2"),
-                QStringLiteral("--latency-msec=5") });
-        if (!parec.waitForStarted(3000))
-            return false;
-        QTest::qWait(300);
-        return true;
-    }
+    bool start() { return m_sink.start(); }
 
     // Frames at which a burst starts; bursts less than `quietFrames` apart are one.
     std::vector<qint64> bursts(qint64 quietFrames = kRate / 10)
@@ -100,13 +78,10 @@ public:
 
     std::vector<Burst> loudBursts(qint64 quietFrames = kRate / 10)
     {
-        parec.terminate();
-        parec.waitForFinished(3000);
-        const QByteArray raw = parec.readAllStandardOutput();
-        const auto *s = reinterpret_cast<const qint16 *>(raw.constData());
+        const std::vector<qint16> s = m_sink.stop();
         std::vector<Burst> found;
         qint64 last = -kRate;
-        for (qint64 i = 0; i < raw.size() / 4; ++i) {
+        for (qint64 i = 0; i < qint64(s.size()) / 2; ++i) {
             if (std::abs(int(s[2 * i])) < 16000)
                 continue;
             if (i - last > quietFrames)
@@ -117,7 +92,8 @@ public:
         return found;
     }
 
-    QProcess parec;
+private:
+    SinkRecording m_sink;
 };
 
 

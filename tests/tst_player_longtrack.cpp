@@ -118,8 +118,8 @@ private slots:
         QVERIFY(song && song->streamed());
         QCOMPARE(song->frames(), SampleDecoder::streamAboveFrames() + 2LL * kRate);
         QCOMPARE(song->heldFrames(), SampleDecoder::headFrames());
-        // A stretched copy would be of the head alone: a song plays at its own speed.
-        QCOMPARE(TimeStretch::stretch(song, 1.1).get(), song.get());
+        // At its own speed a song plays its own decoding, not a copy.
+        QCOMPARE(TimeStretch::stretch(song, 1.0).get(), song.get());
     }
 
     // The same frames and outline as the whole file decoded at once, across the end of the head
@@ -175,6 +175,28 @@ private slots:
             QCOMPARE(firstWrongFrame(pcm, to), -1LL);
         }
         QCOMPARE(song->copy(nullptr, end, kPiece), 0LL); // nothing past the end
+    }
+
+    // A jump made ready while the reader goes on in the body: the reader keeps its frames up to
+    // the jump (no silence before a seek lands), then finds the new ones at once, and reads on
+    // from there across the end of what was made ready.
+    void readerKeepsItsFramesUntilTheJump()
+    {
+        const auto song = SampleDecoder::load(path("song.wav"), nullptr);
+        QVERIFY(song);
+        const qint64 at = SampleDecoder::headFrames() + kRate;
+        const qint64 to = song->frames() - 5 * kRate + 11;
+        Reader reader(*song);
+        QCOMPARE(firstWrongFrame(reader.read(at - kRate, kRate), at - kRate), -1LL);
+        song->prepare(to);
+        std::vector<qint16> piece(size_t(kPiece) * 2);
+        for (qint64 frame = at; frame < at + kRate / 2; frame += kPiece) {
+            QVERIFY2(song->copy(piece.data(), frame, kPiece) == kPiece, qPrintable(QString::number(frame)));
+            QCOMPARE(firstWrongFrame(piece, frame), -1LL);
+        }
+        QVERIFY(song->copy(piece.data(), to, kPiece) == kPiece);
+        QCOMPARE(firstWrongFrame(piece, to), -1LL);
+        QCOMPARE(firstWrongFrame(reader.read(to, 3 * kRate), to), -1LL);
     }
 
     // A five-minute song costs its head and its ring, a few megabytes, not the 50 MB it decodes to.

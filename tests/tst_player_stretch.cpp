@@ -10,11 +10,15 @@
 
 #include "player/decodedsample.h"
 #include "player/timestretch.h"
+#include "support/sinkrecording.h"
 #include "tools/audiogen.h"
 
 namespace {
 
 using Sample = std::shared_ptr<const DecodedSample>;
+
+// A click starts after 50 ms of quiet.
+constexpr qint64 kQuietFrames = 2206;
 
 Sample fromPcm(const AudioGen::Pcm &pcm)
 {
@@ -22,23 +26,6 @@ Sample fromPcm(const AudioGen::Pcm &pcm)
     sample->file = QStringLiteral("loop.wav");
     sample->samples.assign(pcm.samples.begin(), pcm.samples.end());
     return sample;
-}
-
-// Frames where the left channel rises above half the click level after 50 ms of quiet.
-std::vector<qint64> onsets(const std::vector<qint16> &interleaved, int level)
-{
-    std::vector<qint64> found;
-    qint64 quiet = 1 << 30;
-    for (size_t i = 0; i < interleaved.size() / 2; ++i) {
-        if (std::abs(interleaved[2 * i]) > level / 2) {
-            if (quiet > 2205)
-                found.push_back(qint64(i));
-            quiet = 0;
-        } else {
-            ++quiet;
-        }
-    }
-    return found;
 }
 
 } // namespace
@@ -80,7 +67,7 @@ private slots:
         // Three passes back to back, as a repeating row plays them: every beat within 2 ms of its
         // place, and nothing else (a beat smeared a little ahead of a seam counts as the next one).
         const double beatFrames = double(source->frames()) / clicks / rate;
-        const std::vector<qint64> found = onsets(played, level);
+        const std::vector<qint64> found = TestSupport::onsets(played, level / 2, kQuietFrames);
         std::vector<bool> heard(size_t(3 * clicks + 1), false);
         for (qint64 frame : found) {
             const qint64 beat = qint64(std::llround(double(frame) / beatFrames));

@@ -564,6 +564,77 @@ double measureCpu(const QString &root)
     return percent;
 }
 
+// A 60 s click song at 120 BPM, streamed from disk, moved on to (next, quantized) on the bar line
+// of a repeating 126 BPM click loop: matching bends the song to 126 as it streams. Per song click heard from 3 s after
+// its start to near its end, the distance to the loop's nearest click; and the process's CPU
+// meanwhile (the song's stretch included).
+struct SongResult {
+    std::vector<double> distancesMs;
+    double cpuPercent = 0;
+};
+
+SongResult measureSongPhase(const QString &root)
+{
+    constexpr int kSongBpm = 120;
+    constexpr int kLoopBpm = 126;
+    constexpr double kSongSeconds = 60.0;
+    Scene scene(root, QStringLiteral("song"));
+    scene.add(Beat, QStringLiteral("loop_%1.wav").arg(kLoopBpm),
+        AudioGen::clickLoop(8 * 60.0 / kLoopBpm, 8, kRowPitch[0], kClickLevel));
+    scene.add(Melody, QStringLiteral("song %1.wav").arg(kSongBpm),
+        AudioGen::clickLoop(kSongSeconds, int(kSongSeconds * kSongBpm / 60), kRowPitch[1], kClickLevel));
+    Sampora library(HipHop);
+    // The loop in row 1 gives the grid, the song in row 2 lands on it.
+    Deck deck(&library, { Beat, Melody, Bass });
+    Row &loop = deck.row(0);
+    Row &song = deck.row(1);
+    loop.player->toggleRepeat();
+    Recorder recorder;
+    if (!recorder.start())
+        return {};
+    loop.player->play();
+    waitMs(1500);
+    song.player->play();
+    waitMs(1500);
+    // Started by play() a row sounds at once; a next waits for the grid's bar line.
+    const double pressed = Player::wallClockMs();
+    song.player->next();
+    song.waitForPlaying(pressed, 5000);
+    waitMs(3000);
+    SongResult result;
+    const double fromMs = Player::wallClockMs();
+    const double cpuBefore = BenchSupport::cpuMs();
+    // The song at 126 BPM lasts 57 s: the measure ends before it does.
+    waitMs(int(kSongSeconds * kSongBpm / kLoopBpm * 1000) - 6000);
+    const double toMs = Player::wallClockMs();
+    result.cpuPercent = (BenchSupport::cpuMs() - cpuBefore) * 100.0 / (toMs - fromMs);
+    song.player->stop();
+    loop.player->stop();
+    waitMs(200);
+    const Recording recording = recorder.stop();
+
+    const std::vector<qint64> loopClicks = Clicks::burstOnsets(recording.mono(), kRowPitch[0], kClickLevel, kMinClickSpacing);
+    const std::vector<qint64> songClicks = Clicks::burstOnsets(recording.mono(), kRowPitch[1], kClickLevel, kMinClickSpacing);
+    const qint64 from = recording.frameAt(fromMs);
+    const qint64 to = recording.frameAt(toMs);
+    for (qint64 click : songClicks) {
+        if (click < from || click > to)
+            continue;
+        if (const qint64 distance = Clicks::distanceToNearest(loopClicks, click); distance >= 0)
+            result.distancesMs.push_back(framesToMs(distance));
+    }
+    return result;
+}
+
+void printSongPhase(const QString &root)
+{
+    const SongResult song = measureSongPhase(root);
+    print("song_phase_ms", percentile95(song.distancesMs), 2);
+    print("song_phase_ms_max", maximum(song.distancesMs), 2);
+    print("cpu_percent_with_song", song.cpuPercent, 2);
+    std::fprintf(stderr, "bench_audio: %zu song clicks measured\n", song.distancesMs.size());
+}
+
 // Three rows moved on by hand (quantizing off) through a folder of short samples, 500 times in
 // all: the process's resident memory after switch 100 and after switch 500.
 struct MemoryResult {
@@ -657,6 +728,10 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "bench_audio: %zu row resumes measured\n", offsets.size());
         return 0;
     }
+    if (qEnvironmentVariable("SAMPORA_BENCH_ONLY") == QLatin1String("song")) {
+        printSongPhase(root);
+        return 0;
+    }
     if (qEnvironmentVariable("SAMPORA_BENCH_ONLY") == QLatin1String("drift")) {
         const std::vector<double> drift = measureRowDrift(root, driftSeconds);
         print("row_phase_drift_ms", percentile95(drift), 1);
@@ -711,6 +786,7 @@ int main(int argc, char **argv)
         nextGaps.size(), repeat.gapsMs.size(), quantize.errorsMs.size(), eventLags.size(), drift.size());
 
     print("cpu_percent_3_rows", measureCpu(root), 2);
+    printSongPhase(root);
     const MemoryResult memory = measureMemory(root);
     print("rss_mb_3_rows", memory.after500Mb, 1);
     print("rss_growth_mb_last_400", memory.after500Mb - memory.after100Mb, 2);
