@@ -1,5 +1,6 @@
 #include "deck/qtplayerctl.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <ctime>
 
@@ -40,6 +41,7 @@ QTplayerCtl::QTplayerCtl(QWidget *parent)
     library = new Sampora(HipHop);
     tempoDetector = std::make_unique<TempoDetector>();
     engine = std::make_unique<DeckEngine>(DeckEngine::standardArguments());
+    engine->keepLoudnessIn(LoudnessScanner::defaultFile());
     mode = 3;
     createPlayers();
     // The library draws from its own generator; anything using rand() still gets a sequence
@@ -173,6 +175,20 @@ bool QTplayerCtl::quantizes() const
     return grid->isEnabled();
 }
 
+void QTplayerCtl::setEvenLoudness(bool on)
+{
+    engine->mixer().setEvenLoudness(on);
+    for (Player *player : allPlayers()) {
+        if (!player->currentTrack().file.isEmpty())
+            player->showPlayingTip();
+    }
+}
+
+bool QTplayerCtl::evenLoudness() const
+{
+    return engine->mixer().evenLoudness();
+}
+
 void QTplayerCtl::playPause()
 {
     if (playing) {
@@ -293,7 +309,9 @@ RenderJob QTplayerCtl::mixToRender() const
     RenderJob mix;
     mix.gain = volumeSlider->value() / 100.0; // the players' libvlc volume, 100 for unity
     double gridBpm = -1.0;
+    int slot = 0;
     for (const Player *player : allPlayers()) {
+        ++slot;
         if (!player->isPlaying() || player->currentTrack().file.isEmpty())
             continue;
         TrackInfo info;
@@ -302,7 +320,8 @@ RenderJob QTplayerCtl::mixToRender() const
         } catch (int) {
             continue; // a hidden row
         }
-        mix.rows.append({info.file, double(info.rate)});
+        const int bpm = info.baseBpm > kMinUsableBpm ? int(std::lround(info.baseBpm * double(info.rate))) : 0;
+        mix.rows.append({info.file, double(info.rate), slot, bpm});
         if (gridBpm < 0 && info.baseBpm > kMinUsableBpm)
             gridBpm = info.baseBpm * double(info.rate);
     }
