@@ -10,6 +10,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -31,6 +33,24 @@
 #include "player/player.h"
 #include "render/mixrenderer.h"
 #include "tempo/tempoctrl.h"
+
+namespace {
+
+// The options the user sets in the menus, kept next to the MIDI controller map.
+QString optionsFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + QStringLiteral("/options.ini");
+}
+
+const char kEvenLoudnessKey[] = "EvenLoudness";
+
+// On until the user turns it off.
+bool rememberedEvenLoudness()
+{
+    return QSettings(optionsFile(), QSettings::IniFormat).value(QLatin1String(kEvenLoudnessKey), true).toBool();
+}
+
+} // namespace
 
 MainWindow::MainWindow(bool checkForUpdatesAtStart)
     : QMainWindow(nullptr)
@@ -165,6 +185,10 @@ void MainWindow::createActions()
     quantizeAct->setShortcut(QKeySequence(tr("Ctrl+U")));
     quantizeAct->setStatusTip(tr("Next, previous and rows joining in wait for the next bar line"));
     quantizeAct->setChecked(true);
+    evenLoudnessAct = createAction(tr("Even &Loudness"), &MainWindow::toggleEvenLoudness, true);
+    evenLoudnessAct->setStatusTip(tr("Every sample plays at one loudness; the mix never clips"));
+    evenLoudnessAct->setChecked(rememberedEvenLoudness());
+    deck->setEvenLoudness(evenLoudnessAct->isChecked());
 
     player1MelodyAct = createAction(tr("Melody"), &MainWindow::player1Melody, true);
     player1BeatAct = createAction(tr("beat/effects"), &MainWindow::player1Beat, true);
@@ -230,6 +254,7 @@ void MainWindow::createMenus()
     editMenu->addSeparator();
     editMenu->addAction(bpmAct);
     editMenu->addAction(quantizeAct);
+    editMenu->addAction(evenLoudnessAct);
 
     playlistMenu = menuBar()->addMenu(tr("&Playlist"));
     genreMenu = playlistMenu->addMenu(tr("Genre"));
@@ -370,6 +395,12 @@ void MainWindow::toggleBPM()
 void MainWindow::toggleQuantize()
 {
     deck->setQuantize(quantizeAct->isChecked());
+}
+
+void MainWindow::toggleEvenLoudness()
+{
+    deck->setEvenLoudness(evenLoudnessAct->isChecked());
+    QSettings(optionsFile(), QSettings::IniFormat).setValue(QLatin1String(kEvenLoudnessKey), evenLoudnessAct->isChecked());
 }
 
 void MainWindow::setPlayerSampleType(int row, int type)

@@ -41,6 +41,7 @@ private slots:
     void custom();
     void toggleBPM();
     void toggleQuantize();
+    void toggleEvenLoudness();
     void player1Melody();
     void player1Beat();
     void player1Bass();
@@ -93,6 +94,7 @@ private:
     QAction *customAct = nullptr;
     QAction *bpmAct = nullptr;
     QAction *quantizeAct = nullptr;
+    QAction *evenLoudnessAct = nullptr;
     QAction *player1MelodyAct = nullptr;
     QAction *player1BeatAct = nullptr;
     QAction *player1BassAct = nullptr;

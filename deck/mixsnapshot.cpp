@@ -1,5 +1,7 @@
 #include "deck/mixsnapshot.h"
 
+#include <cmath>
+
 #include <QVector>
 
 #include "engine/volumecurve.h"
@@ -16,7 +18,9 @@ RenderJob of(const std::array<Player *, 5> &players, qint64 nowFrame, int volume
     mix.gain = VolumeCurve::gain(volume);
     int gridRow = -1;
     QVector<qint64> copyStarts;
+    int slot = 0;
     for (const Player *player : players) {
+        ++slot;
         if (!player || !player->isPlaying() || player->currentTrack().file.isEmpty())
             continue;
         TrackInfo info;
@@ -28,7 +32,10 @@ RenderJob of(const std::array<Player *, 5> &players, qint64 nowFrame, int volume
         const Player::HeardCopy heard = player->heardCopy();
         // The copy heard is what the row sounds like: a song streamed from disk plays as it is.
         const double rate = heard.sample ? heard.sample->rate : double(info.rate);
-        mix.rows.append({ info.file, rate, heard.sample, 0 });
+        RenderRow row(info.file, rate, heard.sample, 0);
+        row.slot = slot; // a stem is named after its row and the tempo heard
+        row.bpm = info.baseBpm > kMinUsableBpm ? int(std::lround(info.baseBpm * rate)) : 0;
+        mix.rows.append(row);
         copyStarts.append(heard.startFrame);
         if (gridRow < 0 && info.baseBpm > kMinUsableBpm) {
             gridRow = int(mix.rows.size()) - 1;

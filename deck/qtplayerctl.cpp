@@ -1,5 +1,6 @@
 #include "deck/qtplayerctl.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <ctime>
 
@@ -41,6 +42,7 @@ QTplayerCtl::QTplayerCtl(QWidget *parent)
     library = new Sampora(HipHop);
     tempoDetector = std::make_unique<TempoDetector>();
     engine = std::make_unique<DeckEngine>(DeckEngine::standardArguments());
+    engine->keepLoudnessIn(LoudnessScanner::defaultFile());
     mode = 3;
     createPlayers();
     // The library draws from its own generator; anything using rand() still gets a sequence
@@ -172,6 +174,20 @@ void QTplayerCtl::setQuantize(bool on)
 bool QTplayerCtl::quantizes() const
 {
     return grid->isEnabled();
+}
+
+void QTplayerCtl::setEvenLoudness(bool on)
+{
+    engine->mixer().setEvenLoudness(on);
+    for (Player *player : allPlayers()) {
+        if (!player->currentTrack().file.isEmpty())
+            player->showPlayingTip();
+    }
+}
+
+bool QTplayerCtl::evenLoudness() const
+{
+    return engine->mixer().evenLoudness();
 }
 
 void QTplayerCtl::playPause()

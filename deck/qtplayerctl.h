@@ -90,6 +90,9 @@ public slots:
     // Quantized moves: next, previous and rows joining in wait for the grid's next bar line.
     void setQuantize(bool on);
     bool quantizes() const;
+    // Every row at one loudness (on), or every file at its own level.
+    void setEvenLoudness(bool on);
+    bool evenLoudness() const;
 
 protected:
     // The file for a new added track; empty when the user cancels. Tests replace the dialog.

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QCheckBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -36,6 +37,7 @@ ExportAudioDialog::ExportAudioDialog(const RenderJob &deckMix, int defaultBars, 
     , lengthLabel(new QLabel(this))
     , formatBox(new QComboBox(this))
     , rateBox(new QComboBox(this))
+    , stemsBox(new QCheckBox(tr("one file per row (stems)"), this))
     , progress(new QProgressBar(this))
     , message(new QLabel(this))
     , buttons(new QDialogButtonBox(QDialogButtonBox::Cancel, this))
@@ -47,6 +49,7 @@ ExportAudioDialog::ExportAudioDialog(const RenderJob &deckMix, int defaultBars, 
     barsSpin->setObjectName(QStringLiteral("exportBars"));
     formatBox->setObjectName(QStringLiteral("exportFormat"));
     rateBox->setObjectName(QStringLiteral("exportRate"));
+    stemsBox->setObjectName(QStringLiteral("exportStems"));
     message->setObjectName(QStringLiteral("exportMessage"));
     exportButton->setObjectName(QStringLiteral("exportButton"));
 
@@ -74,6 +77,7 @@ ExportAudioDialog::ExportAudioDialog(const RenderJob &deckMix, int defaultBars, 
     form->addRow(tr("Length in bars:"), lengthRow);
     form->addRow(tr("Format:"), formatBox);
     form->addRow(tr("Sample rate:"), rateBox);
+    form->addRow(QString(), stemsBox);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(progress);
@@ -106,6 +110,7 @@ RenderJob ExportAudioDialog::job() const
     job.format = RenderFormat(formatBox->currentData().toInt());
     job.sampleRate = rateBox->currentData().toInt();
     job.target = targetPath();
+    job.stems = stemsBox->isChecked();
     return job;
 }
 
@@ -203,7 +208,7 @@ void ExportAudioDialog::renderFinished(const RenderResult &result)
 
 void ExportAudioDialog::setEditable(bool on)
 {
-    for (QWidget *widget : std::initializer_list<QWidget *> {fileEdit, chooseButton, barsSpin, formatBox, rateBox, exportButton})
+    for (QWidget *widget : std::initializer_list<QWidget *> {fileEdit, chooseButton, barsSpin, formatBox, rateBox, stemsBox, exportButton})
         widget->setEnabled(on);
 }
 

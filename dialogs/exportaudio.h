@@ -4,6 +4,7 @@
 
 #include "render/renderjob.h"
 
+class QCheckBox;
 class QComboBox;
 class QDialogButtonBox;
 class QLabel;
@@ -56,6 +57,7 @@ private:
     QLabel *lengthLabel;
     QComboBox *formatBox;
     QComboBox *rateBox;
+    QCheckBox *stemsBox;
     QProgressBar *progress;
     QLabel *message;
     QDialogButtonBox *buttons;

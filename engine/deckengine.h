@@ -9,6 +9,7 @@
 
 #include "engine/deckmixer.h"
 #include "player/heardclock.h"
+#include "player/loudnessscanner.h"
 
 class PcmStream;
 class QTimer;
@@ -77,6 +78,11 @@ public:
     void setMixTap(std::function<void(qint64 firstFrame, const float *frames, qint64 count)> tap);
 
     DeckMixer &mixer() { return m_mixer; }
+    const DeckMixer &mixer() const { return m_mixer; }
+    // Measures the loudness of every sample the rows decode (on their decoding threads).
+    LoudnessScanner &loudness() { return *m_loudness; }
+    // Remembers what is measured in cacheFile. Only before any row decodes.
+    void keepLoudnessIn(const QString &cacheFile) { m_loudness = std::make_unique<LoudnessScanner>(cacheFile); }
     const VlcPlayback &playback() const;
 
 private:
@@ -86,6 +92,7 @@ private:
     void poll();
 
     DeckMixer m_mixer;
+    std::unique_ptr<LoudnessScanner> m_loudness = std::make_unique<LoudnessScanner>();
     std::unique_ptr<VlcOutput> m_output;
     HeardClock m_clock;
     QSet<PcmStream *> m_playing;

@@ -27,19 +27,28 @@ void DeckMixer::removeVoice(PcmStream *voice)
     m_voices.erase(std::remove(m_voices.begin(), m_voices.end(), voice), m_voices.end());
 }
 
+void DeckMixer::setVoiceTap(VoiceTap *tap)
+{
+    const std::lock_guard guard(m_lock);
+    m_tap = tap;
+}
+
 void DeckMixer::mix(float *out, qint64 frames)
 {
-    constexpr float kScale = 1.0f / 32768.0f;
+    const bool even = evenLoudness();
     const std::lock_guard guard(m_lock);
     std::fill(out, out + frames * PcmFormat::kChannels, 0.0f);
     for (qint64 done = 0; done < frames; done += kBlockFrames) {
         const qint64 n = std::min(kBlockFrames, frames - done);
         float *block = out + done * PcmFormat::kChannels;
         for (PcmStream *voice : m_voices) {
-            voice->pull(m_scratch.data(), n);
+            voice->pull(m_scratch.data(), n, even);
+            if (m_tap)
+                m_tap->voiceFrames(voice, m_scratch.data(), n);
             for (qint64 i = 0; i < n * PcmFormat::kChannels; ++i)
-                block[i] += float(m_scratch[size_t(i)]) * kScale;
+                block[i] += m_scratch[size_t(i)];
         }
+        m_limiter.process(block, n);
     }
     m_mixed.fetch_add(frames, std::memory_order_release);
 }

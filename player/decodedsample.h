@@ -7,6 +7,7 @@
 #include <QtGlobal>
 
 #include "library/sampletempo.h"
+#include "player/loudness.h"
 #include "player/pcmformat.h"
 #include "player/samplebody.h"
 #include "player/wavepeaks.h"
@@ -21,6 +22,7 @@ struct DecodedSample {
     std::unique_ptr<SampleBody> body; // the rest of a long sample; null when it is held whole
     std::shared_ptr<const WavePeaks> peaks; // the outline of all of it, for drawing
     SampleTempo tempo; // what the decoding thread learnt of the sample's tempo, if it asked
+    Loudness loudness; // measured by the decoding thread; a stretched copy plays at its source's
 
     qint64 heldFrames() const { return qint64(samples.size()) / PcmFormat::kChannels; }
     qint64 frames() const { return body ? body->totalFrames() : heldFrames(); }

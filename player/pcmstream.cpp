@@ -162,6 +162,8 @@ void PcmStream::log(Event::Kind kind, qint64 frame, quint64 token, qint64 offset
     if (kind != Event::Looped && kind != Event::Held && kind != Event::Released)
         m_copySince = frame;
     const Event event { kind, frame, token, offset, m_current.get(), m_copySince };
+    if (kind == Event::Started || kind == Event::Continued)
+        noteSampleStart(frame);
     if (kind == Event::Started || kind == Event::Looped || kind == Event::Continued) {
         m_lastSwitch = event;
         m_hasSwitched = true;
@@ -216,6 +218,51 @@ void PcmStream::setWaitsForFrames(bool on)
 {
     const std::lock_guard guard(m_lock);
     m_waitsForFrames = on;
+}
+
+void PcmStream::pull(float *out, qint64 frames, bool even)
+{
+    if (even != m_even) {
+        m_even = even;
+        m_gainTarget = m_loudness.gain(even);
+        m_gainStep = (m_gainTarget - m_gain) / float(kGainRampFrames);
+    }
+    while (frames > 0) {
+        const qint64 n = std::min(frames, kScratchFrames);
+        const qint64 first = m_served.load(std::memory_order_relaxed);
+        m_gainMarkCount = 0;
+        fillFrames(m_scratch.data(), n);
+        applyGain(m_scratch.data(), out, n, first);
+        out += n * PcmFormat::kChannels;
+        frames -= n;
+    }
+}
+
+void PcmStream::noteSampleStart(qint64 frame)
+{
+    // More starts in one pull than marks (samples of a few frames) keep the latest one's gain.
+    const size_t at = std::min(m_gainMarkCount, kGainMarks - 1);
+    m_gainMarks[at] = { frame, m_current ? m_current->original().loudness : Loudness {} };
+    m_gainMarkCount = at + 1;
+}
+
+void PcmStream::applyGain(const qint16 *in, float *out, qint64 frames, qint64 firstFrame)
+{
+    constexpr float kScale = 1.0f / 32768.0f;
+    size_t mark = 0;
+    for (qint64 i = 0; i < frames; ++i) {
+        while (mark < m_gainMarkCount && m_gainMarks[mark].frame <= firstFrame + i) {
+            // A new sample: its own gain from its first frame, no ramp.
+            m_loudness = m_gainMarks[mark++].loudness;
+            m_gain = m_gainTarget = m_loudness.gain(m_even);
+        }
+        if (m_gain != m_gainTarget) {
+            const float next = m_gain + m_gainStep;
+            m_gain = (m_gainStep == 0.0f || (m_gainStep > 0.0f) == (next > m_gainTarget)) ? m_gainTarget : next;
+        }
+        for (int c = 0; c < PcmFormat::kChannels; ++c)
+            out[i * PcmFormat::kChannels + c] = float(in[i * PcmFormat::kChannels + c]) * kScale * m_gain;
+    }
 }
 
 long PcmStream::serve(unsigned char *buffer, size_t length)

@@ -8,6 +8,9 @@
 
 #include <QtGlobal>
 
+#include "player/loudness.h"
+#include "player/pcmformat.h"
+
 struct DecodedSample;
 
 // One endless PCM stream for one libvlc media player: a WAV header of unknown length, then
@@ -86,6 +89,11 @@ public:
     // Pulled offline (an export) rather than by a sound card: a streamed sample's frames that
     // are not decoded yet are waited for, a while, instead of being skipped in silence.
     void setWaitsForFrames(bool on);
+    // As pull(), in float (full scale at 1.0) at the sample's loudness gain when `even`, else as
+    // it is. A sample's gain starts at its first frame and holds to its last; when `even`
+    // changes, the gain moves over kGainRampFrames so that the change is not heard as a click.
+    void pull(float *out, qint64 frames, bool even);
+    static constexpr qint64 kGainRampFrames = 2205; // 50 ms
 
     // The oldest event not yet taken; false when there is none.
     bool peekEvent(Event *event) const;
@@ -122,6 +130,8 @@ private:
     qint64 waitForFrames(qint16 *out, qint64 span, qint64 got);
     void log(Event::Kind kind, qint64 frame, quint64 token, qint64 offset);
     void fadeOut(qint16 *out, qint64 frames);
+    void noteSampleStart(qint64 frame);
+    void applyGain(const qint16 *in, float *out, qint64 frames, qint64 firstFrame);
 
     // Shared with the GUI thread, under m_lock (held for a handful of instructions).
     mutable std::mutex m_lock;
@@ -149,6 +159,23 @@ private:
     Event m_lastSwitch; // under m_lock
     qint64 m_copySince = 0;
     bool m_hasSwitched = false;
+
+    // Read side only: the loudness gain. Samples that start within one pull are noted with
+    // their first frame, so that each is played at its own gain from exactly there.
+    struct GainMark {
+        qint64 frame = 0;
+        Loudness loudness;
+    };
+    static constexpr size_t kGainMarks = 8;
+    std::array<GainMark, kGainMarks> m_gainMarks;
+    size_t m_gainMarkCount = 0;
+    Loudness m_loudness;
+    bool m_even = false;
+    float m_gain = 1.0f;
+    float m_gainTarget = 1.0f;
+    float m_gainStep = 0.0f;
+    static constexpr qint64 kScratchFrames = 256;
+    std::array<qint16, kScratchFrames * PcmFormat::kChannels> m_scratch {};
 
     // Single-producer (read side), single-consumer (GUI) ring of events.
     static constexpr size_t kEvents = 256;

@@ -622,6 +622,8 @@ void Player::decode(const QString &file, std::function<void(Sample, QString)> do
         // Looked for here, off the GUI thread, so that a sample is matched from its first beat.
         if (decoded && tempoFinder)
             decoded->tempo = tempoFinder(file);
+        if (decoded)
+            decoded->loudness = engine->loudness().loudnessOf(*decoded);
         Sample sample = std::move(decoded);
         // The destructor waits for this task, so the player is still there to take the result.
         QMetaObject::invokeMethod(
@@ -676,6 +678,8 @@ void Player::showPlayingTip()
     // A row that looks for tempos in the sound says where its BPM came from.
     if (tempoFinder && !tempoPending)
         tip += QLatin1Char('\n') + tempo().describe();
+    if (currentSample)
+        tip += QLatin1Char('\n') + currentSample->original().loudness.describe(engine->mixer().evenLoudness());
     positionSlider->setToolTip(tip);
 }
 
@@ -724,6 +728,7 @@ void Player::showFile(const QString &file, quint64 token, Sample sample)
         currentSample = std::move(decoded);
         currentToken = token;
         failures = 0;
+        showPlayingTip(); // with the sample's loudness
         if (tempoPending)
             takeFoundTempo(currentSample->tempo);
         const qint64 offset = pendingPosition > 0 ? currentSample->frames() * pendingPosition / 100 : 0;

@@ -154,6 +154,8 @@ signals:
     void SeamKnown();
 
 public slots:
+    // The tool tip of the row: the file, where its BPM came from, its loudness and gain.
+    void showPlayingTip();
     void playFile(QString file);
     void adjustTempo(int pos);
     void adjustRate(float rate);
@@ -197,7 +199,6 @@ private:
     void decode(const QString &file, std::function<void(Sample, QString)> done);
     SampleTempo decodedTempo(const QString &file) const;
     void takeFoundTempo(const SampleTempo &found);
-    void showPlayingTip();
     void showWaveform();
     void showFile(const QString &file, quint64 token, Sample sample);
     void startStream(qint64 offset);

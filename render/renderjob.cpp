@@ -3,6 +3,19 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QDir>
+#include <QFileInfo>
+
+QString RenderJob::stemPath(const RenderRow &row) const
+{
+    const QFileInfo mix(target);
+    QString name = mix.completeBaseName() + QStringLiteral(" - ") + QString::number(row.slot) + QLatin1Char(' ')
+        + QFileInfo(row.file).completeBaseName();
+    if (row.bpm > 0)
+        name += QStringLiteral(" %1 BPM").arg(row.bpm);
+    return mix.dir().filePath(name + QLatin1Char('.') + mix.suffix());
+}
+
 int RenderJob::barsCovering(double seconds, double gridBpm)
 {
     const double barSeconds = 4 * 60.0 / gridBpm;

@@ -31,6 +31,8 @@ struct RenderRow {
     // The frame of a copy of `copyFrames` frames, looped, at deck frame `deckFrame`, when its
     // frame 0 was (or would have been) heard at deck frame `copyStart`.
     static qint64 phaseAt(qint64 copyStart, qint64 deckFrame, qint64 copyFrames);
+    int slot = 0; // the deck's row, from 1; names its stem
+    int bpm = 0;  // the tempo it plays at (0: none); names its stem
 };
 
 enum class RenderFormat { Wav16, Wav24, Flac };
@@ -45,9 +47,14 @@ struct RenderJob {
     RenderFormat format = RenderFormat::Wav16;
     int sampleRate = 44100;
     QString target;
+    bool stems = false; // one more file per row, next to the mix (stemPath())
 
     double seconds() const { return bars * 4 * 60.0 / gridBpm; }
     qint64 framesAt(int rate) const { return qRound64(seconds() * rate); }
+
+    // Where a row's own file goes with the mix: the mix's name, the slot, the sample's name
+    // and the BPM, e.g. "set - 2 funk loop 96 BPM.wav" next to "set.wav".
+    QString stemPath(const RenderRow &row) const;
 
     // The fewest whole bars of a grid at gridBpm that last at least `seconds`, at least one.
     static int barsCovering(double seconds, double gridBpm);

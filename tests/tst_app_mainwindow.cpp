@@ -70,6 +70,7 @@ private slots:
     void choiceGroups();
     void genreAndTypeReachTheDeck();
     void bpmMatchingTwiceStaysOn();
+    void evenLoudnessIsRemembered();
     void statusTipReplacesGreeting();
     void eachQuickReferenceOpensAViewer();
     void dialogsOpenAnewAndModeless();
@@ -165,7 +166,7 @@ void TestAppMainWindow::frame()
     for (int i = meta->methodOffset(); i < meta->methodCount(); ++i)
         names << QString::fromLatin1(meta->method(i).methodSignature());
     QCOMPARE(names.join(QLatin1Char(' ')),
-             QStringLiteral("import() save() about() hipHop() techno() custom() toggleBPM() toggleQuantize() "
+             QStringLiteral("import() save() about() hipHop() techno() custom() toggleBPM() toggleQuantize() toggleEvenLoudness() "
                             "player1Melody() player1Beat() player1Bass() player2Melody() player2Beat() player2Bass() "
                             "player3Melody() player3Beat() player3Bass() editLibrary() checkForUpdates() getFeedback() "
                             "displayHelp() addWindowSize() deleteWindowSize() openMix() openChosenMix(QString) "
@@ -243,6 +244,7 @@ void TestAppMainWindow::menuTree()
         QStringLiteral("&Edit > -"),
         QStringLiteral("&Edit > BPM Matching"),
         QStringLiteral("&Edit > &Quantize"),
+        QStringLiteral("&Edit > Even &Loudness"),
         QStringLiteral("&Playlist"),
         QStringLiteral("&Playlist > Genre"),
         QStringLiteral("&Playlist > Genre > &Hip Hop"),
@@ -293,6 +295,8 @@ void TestAppMainWindow::actions_data()
     QTest::newRow("techno") << "&Playlist > Genre > T&echno" << QKeySequence(QStringLiteral("Ctrl+T")) << "" << true << false;
     QTest::newRow("custom") << "&Playlist > Genre > Cu&stom" << QKeySequence(QStringLiteral("Ctrl+M")) << "" << true << false;
     QTest::newRow("bpm") << "&Edit > BPM Matching" << QKeySequence(QStringLiteral("Ctrl+B")) << "" << true << true;
+    QTest::newRow("even loudness") << "&Edit > Even &Loudness" << QKeySequence()
+                                   << "Every sample plays at one loudness; the mix never clips" << true << true;
     const char *types[] = {"Melody", "beat/effects", "beat/bass"};
     for (int player = 1; player <= 3; ++player) {
         for (int t = 0; t < 3; ++t) {
@@ -377,6 +381,21 @@ void TestAppMainWindow::bpmMatchingTwiceStaysOn()
     QVERIFY(!bpm->isChecked() && !tempo->isMatching());
     bpm->trigger();
     QVERIFY(bpm->isChecked() && tempo->isMatching());
+}
+
+void TestAppMainWindow::evenLoudnessIsRemembered()
+{
+    QAction *even = entry(QStringLiteral("&Edit > Even &Loudness"));
+    QVERIFY(window->deckController()->evenLoudness());
+    even->trigger();
+    QVERIFY(!even->isChecked() && !window->deckController()->evenLoudness());
+    // The next start keeps what the user chose.
+    window = std::make_unique<MainWindow>();
+    QVERIFY(!entry(QStringLiteral("&Edit > Even &Loudness"))->isChecked());
+    QVERIFY(!window->deckController()->evenLoudness());
+    entry(QStringLiteral("&Edit > Even &Loudness"))->trigger();
+    window = std::make_unique<MainWindow>();
+    QVERIFY(window->deckController()->evenLoudness());
 }
 
 void TestAppMainWindow::statusTipReplacesGreeting()

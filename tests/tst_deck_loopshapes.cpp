@@ -73,9 +73,9 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(keys->bpm(), 120, 5000);
         QTRY_COMPARE_WITH_TIMEOUT(drums->bpm(), 90, 5000);
         QTRY_VERIFY_WITH_TIMEOUT(deck->musicSlider_3->toolTip().contains(u'\n'), 5000);
-        QVERIFY(deck->musicSlider->toolTip().endsWith(QStringLiteral("\n120 BPM, estimated from the audio")));
-        QVERIFY(deck->musicSlider_2->toolTip().endsWith(QStringLiteral("\n90 BPM, estimated from the audio")));
-        QVERIFY(deck->musicSlider_3->toolTip().endsWith(QStringLiteral("\nNo BPM: plays at its own speed")));
+        QVERIFY(deck->musicSlider->toolTip().contains(QStringLiteral("\n120 BPM, estimated from the audio\n")));
+        QVERIFY(deck->musicSlider_2->toolTip().contains(QStringLiteral("\n90 BPM, estimated from the audio\n")));
+        QVERIFY(deck->musicSlider_3->toolTip().contains(QStringLiteral("\nNo BPM: plays at its own speed\n")));
 
         deck->playPause();
         QCOMPARE(deck->tempoCtrl->activeIds(), QList<int>({ 0, 1 }));

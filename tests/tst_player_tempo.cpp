@@ -100,7 +100,8 @@ void TestPlayerTempo::tempoOfTheDrawnSample()
     const QString tipFor = QStringLiteral("Playing: ") + rig.path(name) + QLatin1Char('\n') + tipLine;
 
     // Looked for while the first sample decodes, before anything plays.
-    QTRY_COMPARE_WITH_TIMEOUT(rig.positionSlider.toolTip(), tipFor, 3000);
+    // The sample's loudness follows on a line of its own.
+    QTRY_VERIFY_WITH_TIMEOUT(rig.positionSlider.toolTip().startsWith(tipFor + QLatin1Char('\n')), 3000);
     QCOMPARE(player.bpm(), bpm);
     QCOMPARE(player.tempo().origin, origin);
 
@@ -113,13 +114,13 @@ void TestPlayerTempo::tempoOfTheDrawnSample()
     QCOMPARE(player.currentTrack().baseBpm, bpm > 1 ? bpm : -1);
     QCOMPARE(player.bpm(), bpm);
     QCOMPARE(rig.events.contains(QStringLiteral("NewBPM")), bpm > 1);
-    QCOMPARE(rig.positionSlider.toolTip(), tipFor);
+    QVERIFY(rig.positionSlider.toolTip().startsWith(tipFor + QLatin1Char('\n')));
     QTRY_COMPARE_WITH_TIMEOUT(player.playback().state(), VlcPlayback::Playing, 2000);
     QVERIFY2(qAbs(player.playbackRate() - rate) < 1e-4f, qPrintable(QString::number(player.playbackRate())));
 
     player.previous();
     QCOMPARE(player.bpm(), bpm);
-    QCOMPARE(rig.positionSlider.toolTip(), tipFor);
+    QVERIFY(rig.positionSlider.toolTip().startsWith(tipFor + QLatin1Char('\n')));
 
     QVERIFY(finder.callCount() >= 1);
     QCOMPARE(finder.guiThreadCalls(), 0);
@@ -151,7 +152,7 @@ void TestPlayerTempo::sampleStartedBeforeItsTempoIsKnown()
     QCOMPARE(player.currentTrack().bpm, 92); // 96 x 0.96
     QCOMPARE(rig.events,
         QStringList({ QStringLiteral("Playing(0)"), QStringLiteral("Playing(0)"), QStringLiteral("NewBPM") }));
-    QVERIFY(rig.positionSlider.toolTip().endsWith(QStringLiteral("\n96 BPM, estimated from the audio")));
+    QVERIFY(rig.positionSlider.toolTip().contains(QStringLiteral("\n96 BPM, estimated from the audio\n")));
     QVERIFY(qAbs(player.playbackRate() - 0.96f) < 1e-4f);
     QTRY_COMPARE_WITH_TIMEOUT(player.heardFile(), other, 3000);
     QCOMPARE(player.bpm(), 96);

@@ -18,6 +18,7 @@
 #include "render/mixrenderworker.h"
 #include "player/sampledecoder.h"
 #include "player/timestretch.h"
+#include "render/stemexport.h"
 #include "tools/audiogen.h"
 
 namespace {
@@ -93,6 +94,7 @@ private slots:
     void formatsAndRates();
     void deckVolumeScalesTheMix();
     void cancelLeavesNoFile();
+    void stemsLineUpWithTheMix();
     void failureLeavesNothing_data();
     void failureLeavesNothing();
     void defaultLengthCoversTheLongestPass();
@@ -282,6 +284,39 @@ void RenderMixTest::cancelLeavesNoFile()
     QCOMPARE(result.status, RenderResult::Cancelled);
     QVERIFY(!result.message.isEmpty());
     QVERIFY(progress.last().first().toInt() < 100);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+// One file per row beside the mix, named for the row, as long as the mix, starting on its first
+// frame; together they are the mix. A failure of any part leaves none of them.
+void RenderMixTest::stemsLineUpWithTheMix()
+{
+    QTemporaryDir folder;
+    const QString slow = writeClickLoop({95, 4, 1.0, 500});
+    const QString fast = writeClickLoop({100, 4, 1.0, 2000});
+    RenderJob job = jobFor({{slow, 100.0 / 95, 1, 100}, {fast, 1.0, 3, 100}}, 2, QStringLiteral("set.wav"));
+    job.target = folder.filePath(QStringLiteral("set.wav"));
+    job.stems = true;
+    const std::atomic_bool cancel {false};
+    QCOMPARE(StemExport::render(job, cancel).status, RenderResult::Written);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+        (QStringList {QStringLiteral("set - 1 click_95_4_500 100 BPM.wav"), QStringLiteral("set - 3 click_100_4_2000 100 BPM.wav"),
+            QStringLiteral("set.wav")}));
+    const Rendered mix = readBack(job.target);
+    const Rendered first = readBack(job.stemPath(job.rows[0]));
+    const Rendered second = readBack(job.stemPath(job.rows[1]));
+    QCOMPARE(first.left.size(), mix.left.size());
+    QCOMPARE(second.left.size(), mix.left.size());
+    QCOMPARE(clickOnsets(second.left, 44100).front(), 0);
+    float worst = 0.0f;
+    for (size_t i = 0; i < mix.left.size(); ++i)
+        worst = std::max(worst, std::abs(first.left[i] + second.left[i] - mix.left[i]));
+    QVERIFY2(worst < 2.0f / 32768, qPrintable(QString::number(worst))); // 16-bit rounding of each file
+
+    job.rows.append({samples.filePath(QStringLiteral("gone 120.wav")), 1.0, 2, 120});
+    QDir(folder.path()).removeRecursively();
+    QDir().mkpath(folder.path());
+    QCOMPARE(StemExport::render(job, cancel).status, RenderResult::Failed);
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 

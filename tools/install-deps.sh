@@ -14,7 +14,7 @@ packages=(
   sox libsox-fmt-mp3 lame
   libsndfile1-dev libsoxr-dev libfluidsynth-dev librubberband-dev
   clang-14 libclang-rt-14-dev llvm-14
-  libaubio-dev
+  libaubio-dev libebur128-dev
   librtmidi-dev jackd2 libjack-jackd2-dev dbus-daemon dbus-bin
   librubberband-dev
 )

@@ -199,6 +199,10 @@
         <source>%1 exists already. Press Export again to replace it.</source>
         <translation>%1 existiert bereits. Klicken Sie noch einmal auf Exportieren, um die Datei zu ersetzen.</translation>
     </message>
+    <message>
+        <source>one file per row (stems)</source>
+        <translation>eine Datei je Zeile (Stems)</translation>
+    </message>
 </context>
 <context>
     <name>Feedback</name>
@@ -382,6 +386,29 @@
     <message>
         <source>Sample Location</source>
         <translation>Speicherort der Samples</translation>
+    </message>
+</context>
+<context>
+    <name>Loudness</name>
+    <message>
+        <source>Loudness not measured: played as it is</source>
+        <translation>Lautheit nicht gemessen: wird unverändert gespielt</translation>
+    </message>
+    <message>
+        <source>Loudness %1 LUFS</source>
+        <translation>Lautheit %1 LUFS</translation>
+    </message>
+    <message>
+        <source>%1, played as it is</source>
+        <translation>%1, unverändert gespielt</translation>
+    </message>
+    <message>
+        <source>%1, played %2 dB louder</source>
+        <translation>%1, %2 dB lauter gespielt</translation>
+    </message>
+    <message>
+        <source>%1, played %2 dB softer</source>
+        <translation>%1, %2 dB leiser gespielt</translation>
     </message>
 </context>
 <context>
@@ -603,6 +630,14 @@ Copyright (C) die Sampora-Entwickler.</translation>
     <message>
         <source>The mix &quot;%1&quot; was opened without:</source>
         <translation>Der Mix „%1“ wurde geöffnet, ohne:</translation>
+    </message>
+    <message>
+        <source>Even &amp;Loudness</source>
+        <translation>Gleiche &amp;Lautheit</translation>
+    </message>
+    <message>
+        <source>Every sample plays at one loudness; the mix never clips</source>
+        <translation>Jedes Sample spielt in einer Lautheit; die Mischung übersteuert nie</translation>
     </message>
 </context>
 <context>
@@ -917,6 +952,13 @@ Copyright (C) die Sampora-Entwickler.</translation>
     <message>
         <source>The project &quot;%1&quot; was saved incompletely.</source>
         <translation>Das Projekt „%1“ wurde unvollständig gespeichert.</translation>
+    </message>
+</context>
+<context>
+    <name>StemExport</name>
+    <message>
+        <source>Exported %1 and one file per row next to it.</source>
+        <translation>%1 und daneben eine Datei je Zeile exportiert.</translation>
     </message>
 </context>
 <context>

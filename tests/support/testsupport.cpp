@@ -16,19 +16,26 @@
 TempProgramDir::TempProgramDir()
     : m_cacheHome(qgetenv("XDG_CACHE_HOME"))
     , m_hadCacheHome(qEnvironmentVariableIsSet("XDG_CACHE_HOME"))
+    , m_configHome(qgetenv("XDG_CONFIG_HOME"))
+    , m_hadConfigHome(qEnvironmentVariableIsSet("XDG_CONFIG_HOME"))
 {
     Paths::setProgramDir(path());
-    // A test never writes into the real user's cache.
+    // A test never writes into the real user's cache or settings.
     qputenv("XDG_CACHE_HOME", QFile::encodeName(path() + QStringLiteral("/cache")));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(path() + QStringLiteral("/settings")));
 }
 
 TempProgramDir::~TempProgramDir()
 {
     Paths::setProgramDir(QString());
-    if (m_hadCacheHome)
-        qputenv("XDG_CACHE_HOME", m_cacheHome);
-    else
-        qunsetenv("XDG_CACHE_HOME");
+    const auto restore = [](const char *name, const QByteArray &value, bool had) {
+        if (had)
+            qputenv(name, value);
+        else
+            qunsetenv(name);
+    };
+    restore("XDG_CACHE_HOME", m_cacheHome, m_hadCacheHome);
+    restore("XDG_CONFIG_HOME", m_configHome, m_hadConfigHome);
 }
 
 QString TempProgramDir::writeFile(const QString &name, const QByteArray &content) const

@@ -5,7 +5,7 @@
 
 // A temporary directory that stands in for the program's directory for as long as it
 // lives: config.xml, relative sample folders and the libvlc include folder resolve here, and
-// the user's cache folder (the tempo cache) lies below it.
+// the user's cache folder (the tempo cache) and settings folder lie below it.
 class TempProgramDir : public QTemporaryDir {
 public:
     TempProgramDir();
@@ -17,6 +17,8 @@ public:
 private:
     QByteArray m_cacheHome; // XDG_CACHE_HOME as it was before
     bool m_hadCacheHome = false;
+    QByteArray m_configHome; // XDG_CONFIG_HOME as it was before
+    bool m_hadConfigHome = false;
 };
 
 #if defined(__SANITIZE_ADDRESS__)
