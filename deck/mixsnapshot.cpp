@@ -11,11 +11,12 @@
 
 namespace MixSnapshot {
 
-RenderJob of(const std::array<Player *, 5> &players, qint64 nowFrame, int volume)
+RenderJob of(const std::array<Player *, 5> &players, qint64 nowFrame, int volume, bool evenLoudness)
 {
     RenderJob mix;
     // libvlc's volume is what the loudspeaker hears of the slider; the file gets the same curve.
     mix.gain = VolumeCurve::gain(volume);
+    mix.evenLoudness = evenLoudness;
     int gridRow = -1;
     QVector<qint64> copyStarts;
     int slot = 0;

@@ -307,7 +307,7 @@ void QTplayerCtl::save()
 
 RenderJob QTplayerCtl::mixToRender() const
 {
-    return MixSnapshot::of(allPlayers(), engine->readHead(), volumeSlider->value());
+    return MixSnapshot::of(allPlayers(), engine->readHead(), volumeSlider->value(), evenLoudness());
 }
 
 void QTplayerCtl::openSaveDialog(const QVector<TrackInfo> &tracks)

@@ -57,6 +57,6 @@ private:
     std::vector<float> m_scratch;
     VoiceTap *m_tap = nullptr;
     MasterLimiter m_limiter;
-    std::atomic<bool> m_even { true };
+    std::atomic<bool> m_even { false }; // files as they are until the deck turns it on
     std::atomic<qint64> m_mixed { 0 };
 };

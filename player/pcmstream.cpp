@@ -226,6 +226,10 @@ void PcmStream::pull(float *out, qint64 frames, bool even)
         m_even = even;
         m_gainTarget = m_loudness.gain(even);
         m_gainStep = (m_gainTarget - m_gain) / float(kGainRampFrames);
+        // A voice that has served nothing yet starts at its gain (an export from the middle of
+        // the deck's mix starts as the deck plays there).
+        if (m_served.load(std::memory_order_relaxed) == 0)
+            m_gain = m_gainTarget;
     }
     while (frames > 0) {
         const qint64 n = std::min(frames, kScratchFrames);

@@ -12,6 +12,7 @@
 #include "player/filedecoder.h"
 #include "player/pcmformat.h"
 #include "player/pcmstream.h"
+#include "player/loudnessscanner.h"
 #include "player/sampledecoder.h"
 #include "player/timestretch.h"
 #include "render/fileoutput.h"
@@ -29,9 +30,16 @@ std::shared_ptr<const DecodedSample> materialFor(const RenderRow &row, QString *
 {
     if (row.copy && !row.copy->streamed())
         return row.copy;
-    const std::shared_ptr<const DecodedSample> loaded = SampleDecoder::load(row.file, reason);
+    const std::shared_ptr<DecodedSample> loaded = SampleDecoder::load(row.file, reason);
     if (!loaded)
         return nullptr;
+    // At the loudness the deck plays it at: the deck's own measure, or the cached one.
+    if (row.copy) {
+        loaded->loudness = row.copy->original().loudness;
+    } else {
+        LoudnessScanner scanner(LoudnessScanner::defaultFile());
+        loaded->loudness = scanner.loudnessOf(*loaded);
+    }
     return TimeStretch::stretch(loaded, row.copy ? row.copy->rate : row.rate);
 }
 } // namespace
@@ -63,6 +71,7 @@ RenderResult MixRenderer::render(const RenderJob &job, const std::atomic_bool &c
             return cancelled();
     }
     DeckMixer mixer;
+    mixer.setEvenLoudness(job.evenLoudness);
     for (const auto &voice : voices)
         mixer.addVoice(voice.get());
 

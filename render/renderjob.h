@@ -42,6 +42,7 @@ enum class RenderFormat { Wav16, Wav24, Flac };
 struct RenderJob {
     QVector<RenderRow> rows;
     double gain = 1.0; // the deck volume as the factor heard (VolumeCurve); 0 when muted
+    bool evenLoudness = false; // each row at its loudness gain, as the deck plays it
     int bars = 4;
     double gridBpm = 120.0; // the tempo the bars are counted at
     RenderFormat format = RenderFormat::Wav16;

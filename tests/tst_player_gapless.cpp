@@ -152,7 +152,7 @@ private slots:
             QVERIFY2(std::abs(starts[i] - starts[i - 1] - length) <= 2,
                 qPrintable(QStringLiteral("seam %1: %2 frames").arg(i).arg(starts[i] - starts[i - 1])));
         // Each one heard is one the row shows, in turn.
-        QVERIFY2(rig.player->pastTracks().size() >= starts.size() - 3,
+        QVERIFY2(rig.player->pastTracks().size() >= qsizetype(starts.size()) - 3,
             qPrintable(QStringLiteral("%1 heard, %2 shown").arg(starts.size()).arg(rig.player->pastTracks().size())));
     }
 

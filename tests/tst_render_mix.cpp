@@ -23,6 +23,15 @@
 
 namespace {
 
+// A row of the deck as a stem names it: its slot and the tempo heard.
+RenderRow stemRow(const QString &file, double rate, int slot, int bpm)
+{
+    RenderRow row(file, rate);
+    row.slot = slot;
+    row.bpm = bpm;
+    return row;
+}
+
 constexpr double kGridBpm = 100.0;
 constexpr double kClickAmplitude = 0.25;
 
@@ -160,12 +169,11 @@ void RenderMixTest::clicksStayOnTheGrid()
     const double length = bars * 4 * 60.0 / kGridBpm;
     for (const ClickRow &row : rows) {
         // The loop's own length in frames, rounding included, is what a row stretches; its
-        // stretched copy, as long as the deck plays it, is what repeats. A song streamed from
-        // disk plays as it is.
+        // stretched copy, as long as the deck plays it, is what repeats; a song streamed from
+        // disk is stretched as it streams.
         const qint64 frames = std::lround(row.beats * 60.0 / row.bpm * 44100);
-        const bool streamed = frames > SampleDecoder::streamAboveFrames();
-        const double rate = streamed ? 1.0 : row.rate;
-        const qint64 passFrames = streamed ? frames : TimeStretch::stretchedFrames(frames, rate);
+        const double rate = row.rate;
+        const qint64 passFrames = TimeStretch::stretchedFrames(frames, rate);
         const auto beatAt = [&](int beat) { return std::lround(double(beat) * frames / row.beats) / rate; };
         const qint64 phase = row.phaseBeats > 0 ? std::lround(beatAt(row.phaseBeats)) - 44 : 0;
         renderRows.append({writeClickLoop(row), row.rate, nullptr, phase});
@@ -294,7 +302,8 @@ void RenderMixTest::stemsLineUpWithTheMix()
     QTemporaryDir folder;
     const QString slow = writeClickLoop({95, 4, 1.0, 500});
     const QString fast = writeClickLoop({100, 4, 1.0, 2000});
-    RenderJob job = jobFor({{slow, 100.0 / 95, 1, 100}, {fast, 1.0, 3, 100}}, 2, QStringLiteral("set.wav"));
+    QVector<RenderRow> rows { stemRow(slow, 100.0 / 95, 1, 100), stemRow(fast, 1.0, 3, 100) };
+    RenderJob job = jobFor(rows, 2, QStringLiteral("set.wav"));
     job.target = folder.filePath(QStringLiteral("set.wav"));
     job.stems = true;
     const std::atomic_bool cancel {false};
@@ -313,7 +322,7 @@ void RenderMixTest::stemsLineUpWithTheMix()
         worst = std::max(worst, std::abs(first.left[i] + second.left[i] - mix.left[i]));
     QVERIFY2(worst < 2.0f / 32768, qPrintable(QString::number(worst))); // 16-bit rounding of each file
 
-    job.rows.append({samples.filePath(QStringLiteral("gone 120.wav")), 1.0, 2, 120});
+    job.rows.append(stemRow(samples.filePath(QStringLiteral("gone 120.wav")), 1.0, 2, 120));
     QDir(folder.path()).removeRecursively();
     QDir().mkpath(folder.path());
     QCOMPARE(StemExport::render(job, cancel).status, RenderResult::Failed);

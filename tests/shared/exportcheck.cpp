@@ -118,6 +118,8 @@ Outcome liveAgainstExport(const QString &folder)
 
     Tap tap;
     DeckEngine engine(DeckEngine::standardArguments());
+    // As the deck starts: each row at its loudness gain, the master through the limiter.
+    engine.mixer().setEvenLoudness(true);
     engine.setMixTap([&tap](qint64 first, const float *frames, qint64 count) { tap.take(first, frames, count); });
     Row a(0, &engine);
     Row b(1, &engine);
@@ -159,7 +161,7 @@ Outcome liveAgainstExport(const QString &folder)
 
     const qint64 now = engine.readHead();
     std::array<Player *, 5> players { a.player.get(), b.player.get(), c.player.get(), nullptr, nullptr };
-    RenderJob job = MixSnapshot::of(players, now, kVolume);
+    RenderJob job = MixSnapshot::of(players, now, kVolume, engine.mixer().evenLoudness());
     job.bars = 2;
     job.format = RenderFormat::Wav24;
     job.target = folder + QStringLiteral("/export.wav");
