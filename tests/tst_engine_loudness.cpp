@@ -173,6 +173,7 @@ private slots:
         const Sample sample = decoded(dir, QStringLiteral("quiet with a click"), loop(Shape::Click, -3.0));
         QVERIFY(sample && sample->loudness.lufs < Loudness::kTargetLufs - 20);
         DeckMixer mixer;
+        mixer.setEvenLoudness(true);
         Recorder recorder;
         mixer.setVoiceTap(&recorder);
         PcmStream voice;
@@ -207,6 +208,7 @@ private slots:
 
         // Three loops brought to the target: their sum stays below the ceiling.
         DeckMixer even;
+        even.setEvenLoudness(true);
         Recorder recorder;
         even.setVoiceTap(&recorder);
         PcmStream evenVoices[3];
@@ -234,6 +236,7 @@ private slots:
     void gainStartsAtTheFirstFrameAndRampsWhenSwitched()
     {
         DeckMixer mixer;
+        mixer.setEvenLoudness(true);
         Recorder recorder;
         mixer.setVoiceTap(&recorder);
         PcmStream voice;

@@ -72,6 +72,7 @@ double spreadLu(const QTemporaryDir &dir)
         if (!sample)
             return -1.0;
         DeckMixer mixer;
+        mixer.setEvenLoudness(true);
         Meter meter;
         mixer.setVoiceTap(&meter);
         PcmStream voice;
