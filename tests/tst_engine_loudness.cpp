@@ -93,6 +93,20 @@ std::vector<float> mixFor(DeckMixer &mixer, double seconds)
     return out;
 }
 
+// One voice playing `sample` alone for `seconds`: its frames as the mixer took them (after its gain).
+std::vector<float> voiceHeard(const Sample &sample, bool even, double seconds)
+{
+    DeckMixer mixer;
+    mixer.setEvenLoudness(even);
+    Recorder recorder;
+    mixer.setVoiceTap(&recorder);
+    PcmStream voice;
+    voice.jump(sample, 1);
+    mixer.addVoice(&voice);
+    mixFor(mixer, seconds);
+    return recorder.voices[&voice];
+}
+
 Loudness measured(const std::vector<float> &frames)
 {
     LoudnessMeter meter;
@@ -146,15 +160,7 @@ private slots:
         QVERIFY(sample && sample->loudness.known());
 
         for (bool even : { true, false }) {
-            DeckMixer mixer;
-            mixer.setEvenLoudness(even);
-            Recorder recorder;
-            mixer.setVoiceTap(&recorder);
-            PcmStream voice;
-            voice.jump(sample, 1);
-            mixer.addVoice(&voice);
-            mixFor(mixer, double(sample->frames()) / PcmFormat::kRate);
-            const std::vector<float> &heard = recorder.voices[&voice];
+            const std::vector<float> heard = voiceHeard(sample, even, double(sample->frames()) / PcmFormat::kRate);
             const Loudness out = measured(heard);
             if (even) {
                 QVERIFY2(std::abs(out.lufs - Loudness::kTargetLufs) <= 1.0, qPrintable(QString::number(out.lufs)));
@@ -172,15 +178,7 @@ private slots:
         QTemporaryDir dir;
         const Sample sample = decoded(dir, QStringLiteral("quiet with a click"), loop(Shape::Click, -3.0));
         QVERIFY(sample && sample->loudness.lufs < Loudness::kTargetLufs - 20);
-        DeckMixer mixer;
-        mixer.setEvenLoudness(true);
-        Recorder recorder;
-        mixer.setVoiceTap(&recorder);
-        PcmStream voice;
-        voice.jump(sample, 1);
-        mixer.addVoice(&voice);
-        mixFor(mixer, 2.0);
-        const Loudness out = measured(recorder.voices[&voice]);
+        const Loudness out = measured(voiceHeard(sample, true, 2.0));
         QVERIFY2(out.truePeakDb <= Loudness::kCeilingDbtp + 0.1, qPrintable(QString::number(out.truePeakDb)));
         QVERIFY(out.truePeakDb > Loudness::kCeilingDbtp - 0.5); // raised as far as it may go
         QVERIFY(out.lufs < Loudness::kTargetLufs - 10);
