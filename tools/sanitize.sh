@@ -64,7 +64,7 @@ if [ "$what" = all ] || [ "$what" = tsan ]; then
   cmake --build "$tsan_build" -j"$(nproc)" --target $tsan_tests
   # shellcheck source=tools/audio-server.sh
   [ -n "${PULSE_SERVER:-}" ] || { source "$root/tools/audio-server.sh"; start_headless_session sampora-tsan; }
-  (cd "$tsan_build" && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+  (cd "$tsan_build" && TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$root/tools/sanitize-tsan.supp" \
     ctest --output-on-failure -j1 -R "^($(echo $tsan_tests | tr ' ' '|'))\$") || status=1
 fi
 
