@@ -64,8 +64,9 @@ if [ "$what" = all ] || [ "$what" = tsan ]; then
   cmake --build "$tsan_build" -j"$(nproc)" --target $tsan_tests
   # shellcheck source=tools/audio-server.sh
   [ -n "${PULSE_SERVER:-}" ] || { source "$root/tools/audio-server.sh"; start_headless_session sampora-tsan; }
+  # As in the suite, a test that waits for real audio gets one more try on a slow run.
   (cd "$tsan_build" && TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$root/tools/sanitize-tsan.supp" \
-    ctest --output-on-failure -j1 -R "^($(echo $tsan_tests | tr ' ' '|'))\$") || status=1
+    ctest --output-on-failure -j1 --repeat until-pass:2 -R "^($(echo $tsan_tests | tr ' ' '|'))\$") || status=1
 fi
 
 if [ "$what" = all ] || [ "$what" = fuzz ]; then
