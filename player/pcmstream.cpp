@@ -60,6 +60,15 @@ void PcmStream::jump(Sample sample, quint64 token, qint64 offset, qint64 atFrame
     m_hasJump = true;
 }
 
+bool PcmStream::rejump(Sample sample, quint64 token)
+{
+    const std::lock_guard guard(m_lock);
+    if (!m_hasJump || m_jump.token != token || m_jump.continues || m_jump.offset != 0)
+        return false;
+    std::swap(m_jump.sample, sample); // the old copy is let go here, on the caller's thread
+    return true;
+}
+
 void PcmStream::startAt(Sample sample, quint64 token, qint64 offset, qint64 atFrame)
 {
     aimAt(sample, offset);

@@ -57,6 +57,9 @@ public:
     // Serves sample from offset from stream frame atFrame on (-1: from the next frame read);
     // null sample serves silence. A later jump replaces an earlier one that has not happened.
     void jump(Sample sample, quint64 token, qint64 offset = 0, qint64 atFrame = -1);
+    // Another copy (another rate) in place of the sample of the jump pending under token, from
+    // its first frame at the same stream frame; false when that jump has happened meanwhile.
+    bool rejump(Sample sample, quint64 token);
     // As jump(), but silent from the next frame read until atFrame: a row joining others waits
     // for their bar line without what it played before.
     void startAt(Sample sample, quint64 token, qint64 offset, qint64 atFrame);

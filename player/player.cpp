@@ -400,6 +400,7 @@ void Player::stop()
     // the current sample (or in silence while it decodes), and what follows it is queued anew.
     planned = Planned::None;
     plannedToken = 0;
+    plannedSample.reset();
     placed = {};
     expected = {};
     keep(currentSample, currentToken);
@@ -1042,13 +1043,22 @@ bool Player::placeOnBar(Sample sample, quint64 token, Planned kind)
     const double bar = nextBarMs();
     if (bar < 0)
         return false;
-    const double streamMs = clock().heardMs(nowMs()) + (bar - wallClockMs());
     keep(sample, token);
     stream->queue(nullptr, 0);
-    stream->jump(sample, token, 0, msToFrames(streamMs));
+    plannedFrame = msToFrames(clock().streamMsAt(bar));
+    stream->jump(sample, token, 0, plannedFrame);
     expected = {}; // the jump takes the place of a copy made ready for it; the controller tells anew
     planned = kind;
     plannedToken = token;
+    plannedSample = sample;
+    if (kind == Planned::Previous)
+        plannedBpm = backHistory.isEmpty() ? -1 : backHistory.last().baseBpm;
+    else if (repeat)
+        plannedBpm = track.baseBpm;
+    else
+        plannedBpm = upcoming.bpm > kMinUsableBpm ? upcoming.bpm : sample->tempo.bpm;
+    // The other rows hear of it now, so that their rates change on the same bar line.
+    reportSeam();
     return true;
 }
 
@@ -1072,6 +1082,8 @@ void Player::updateInterface()
 
 Player::Seam Player::nextSeam() const
 {
+    if (playing && !disabled && planned != Planned::None && clock().running())
+        return { clock().wallMsFor(framesToMs(plannedFrame)), plannedBpm, true, planned == Planned::Previous };
     if (!playing || disabled || repeat || !upcoming.sample || !currentSample || !clock().running()
         || planned != Planned::None)
         return {};
@@ -1104,7 +1116,7 @@ void Player::reportSeam()
 {
     const Seam seam = nextSeam();
     // The clock's estimate of a frame's wall time moves by fractions of a ms from poll to poll.
-    if (std::abs(seam.heardMs - reportedSeam.heardMs) < 1.0 && seam.bpm == reportedSeam.bpm)
+    if (std::abs(seam.heardMs - reportedSeam.heardMs) < 1.0 && seam.bpm == reportedSeam.bpm && seam.pressed == reportedSeam.pressed)
         return;
     reportedSeam = seam;
     emit SeamKnown();
@@ -1238,7 +1250,10 @@ void Player::syncRate()
     if (stream->jumpPending()) {
         // One change at a time: a switch or a copy is on its way into the stream. The sample
         // queued after the current one is not part of it.
-        syncUpcomingRate();
+        if (planned != Planned::None)
+            syncPlacedRate();
+        else
+            syncUpcomingRate();
         return;
     }
     PcmStream::Event served;
@@ -1302,6 +1317,31 @@ void Player::syncUpcomingRate()
         else
             unqueuedToken = token; // not in the queue (any more): no use making it again
     });
+}
+
+void Player::syncPlacedRate()
+{
+    const double wanted = rateWantedAt(clock().wallMsFor(framesToMs(plannedFrame)));
+    if (!plannedSample || sameRate(plannedSample->rate, wanted))
+        return;
+    const quint64 token = plannedToken;
+    const auto place = [this, token](const Sample &copy) {
+        if (planned == Planned::None || plannedToken != token || !copy
+            || plannedFrame < stream->servedFrames() + msToFrames(kSwitchMarginMs))
+            return;
+        keep(copy, token);
+        const bool replaced = stream->rejump(copy, token);
+        qCDebug(lcPlayer) << "row" << id << "pressed sample at rate" << copy->rate << (replaced ? "placed" : "too late");
+        if (replaced)
+            plannedSample = copy;
+    };
+    // A copy made for the sample while it was still queued may be at that rate already.
+    if (const Sample made = keptSample(token); made && sameRate(made->rate, wanted)) {
+        place(made);
+        return;
+    }
+    qCDebug(lcPlayer) << "row" << id << "stretches the sample pressed on to" << wanted;
+    stretch(plannedSample, wanted, place);
 }
 
 double Player::rateWantedAt(double wallMs) const

@@ -78,6 +78,10 @@ public:
     struct Seam {
         double heardMs = -1.0;
         int bpm = -1; // the sample's own BPM (its name's, else one found in its sound)
+        // A move pressed onto a bar line rather than the end of the sample: the row goes to the
+        // end of the matched rows once it is heard; a previous leaves them first.
+        bool pressed = false;
+        bool previous = false;
     };
     Seam nextSeam() const;
     // Seams of several rows this close together are heard as one: the rows report them within a
@@ -285,6 +289,11 @@ private:
     QList<QPair<double, double>> rateChanges;
     double owedFrames(double fromMs, double toMs, double heardRate) const;
     quint64 plannedToken = 0;
+    qint64 plannedFrame = 0; // the stream frame the planned switch is served at
+    int plannedBpm = -1;     // its sample's own BPM
+    Sample plannedSample;    // the copy the stream's jump holds
+    // A switch placed on a bar line starts its sample at the rate the controller sets then.
+    void syncPlacedRate();
     quint64 unqueuedToken = 0; // a sample drawn ahead that the stream's queue no longer holds
     // A change of rate the tempo controller is known to make at wall time atMs (see expectRate).
     struct ExpectedRate {

@@ -1,5 +1,6 @@
 #include "tempo/tempoctrl.h"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <vector>
@@ -141,41 +142,83 @@ void TempoCTRL::planNextSeam()
 {
     if (!matching || activeNodes.size() < 2)
         return;
-    // The earliest seam ahead at which a matched row takes up another tempo: the new sample
-    // makes the controller match again, from the rows' own tempos in the same order.
+    // The seams ahead, earliest first; seams of several rows this close together are one. A
+    // seam heard a moment ago still counts: the rows of one bar line report it within a poll or
+    // two of each other, and the rates wanted are those after the last of them.
     const double now = Player::wallClockMs();
     std::vector<Player::Seam> seams;
-    double at = -1.0;
+    std::vector<double> moments;
     for (const auto &node : activeNodes) {
         const Player::Seam seam = node.second->nextSeam();
         seams.push_back(seam);
-        // A seam heard a moment ago still counts: the rows of one bar line report it within a
-        // poll or two of each other, and the rates wanted are those after the last of them.
-        if (seam.heardMs > now - Player::kSameSeamMs && seam.bpm > kMinUsableBpm && seam.bpm != node.second->currentTrack().baseBpm
-            && (at < 0 || seam.heardMs < at))
-            at = seam.heardMs;
+        if (seam.heardMs > now - Player::kSameSeamMs)
+            moments.push_back(seam.heardMs);
     }
-    if (at < 0)
+    std::sort(moments.begin(), moments.end());
+    for (std::size_t m = 0; m < moments.size(); ++m) {
+        if (m > 0 && moments[m] - moments[m - 1] < Player::kSameSeamMs)
+            continue;
+        const std::vector<double> rates = ratesAfterSeamsAt(seams, moments[m]);
+        bool changes = false;
+        for (qsizetype k = 0; k < activeNodes.size(); ++k)
+            changes = changes || std::abs(rates[std::size_t(k)] - double(activeNodes.at(k).second->currentTrack().rate)) > 1e-6;
+        if (!changes)
+            continue; // a seam that leaves every rate as it is needs no warning
+        qCDebug(lcTempo) << "next seam in" << moments[m] - now << "ms: rates" << rates;
+        for (qsizetype k = 0; k < activeNodes.size(); ++k)
+            activeNodes.at(k).second->expectRate(float(rates[std::size_t(k)]), moments[m]);
         return;
-    std::vector<double> ownBpms;
-    std::vector<Player *> rows;
+    }
+}
+
+std::vector<double> TempoCTRL::ratesAfterSeamsAt(const std::vector<Player::Seam> &seams, double at) const
+{
+    // Plays through what the rows at that seam will report, in the order of the matched rows:
+    // each new sample is matched where its row stands (NewBPM), then a pressed row goes to the
+    // end (Playing); a row going back leaves the matched rows first and comes back unmatched.
+    std::vector<double> rates;
+    std::vector<double> bpms;
+    std::vector<std::size_t> order; // indexes into activeNodes, as the rows will stand
     for (qsizetype k = 0; k < activeNodes.size(); ++k) {
-        const Player::Seam &seam = seams[std::size_t(k)];
-        double bpm = activeNodes.at(k).second->currentTrack().baseBpm;
-        if (seam.heardMs >= 0 && std::abs(seam.heardMs - at) < Player::kSameSeamMs) {
-            if (seam.bpm <= kMinUsableBpm)
-                continue; // a row going on to a sample without a tempo leaves the matched rows
-            bpm = seam.bpm;
-        }
-        ownBpms.push_back(bpm);
-        rows.push_back(activeNodes.at(k).second);
+        rates.push_back(double(activeNodes.at(k).second->currentTrack().rate));
+        bpms.push_back(activeNodes.at(k).second->currentTrack().baseBpm);
+        order.push_back(std::size_t(k));
     }
-    if (rows.size() < 2)
-        return;
-    const TempoMatch::Result result = TempoMatch::matchTempos(ownBpms);
-    qCDebug(lcTempo) << "next seam in" << at - now << "ms: tempos" << ownBpms << "rates" << result.rates;
-    for (std::size_t k = 0; k < rows.size(); ++k)
-        rows[k]->expectRate(float(result.rates[k]), at);
+    const auto matchInOrder = [&] {
+        if (order.size() < 2)
+            return;
+        std::vector<double> ownBpms;
+        for (std::size_t k : order)
+            ownBpms.push_back(bpms[k]);
+        const TempoMatch::Result result = TempoMatch::matchTempos(ownBpms);
+        for (std::size_t i = 0; i < order.size(); ++i)
+            rates[order[i]] = result.rates[i];
+    };
+    const auto leave = [&](std::size_t k) { order.erase(std::find(order.begin(), order.end(), k)); };
+    for (std::size_t k = 0; k < seams.size(); ++k) {
+        const Player::Seam &seam = seams[k];
+        if (seam.heardMs < 0 || std::abs(seam.heardMs - at) >= Player::kSameSeamMs)
+            continue;
+        bpms[k] = seam.bpm;
+        if (seam.bpm <= kMinUsableBpm) {
+            leave(k); // a sample without a tempo has nothing to match: its row leaves
+            rates[k] = 1.0;
+            continue;
+        }
+        if (seam.previous) {
+            leave(k);
+            matchInOrder();
+            rates[k] = 1.0;
+            order.push_back(k);
+            continue;
+        }
+        matchInOrder();
+        if (seam.pressed) {
+            leave(k);
+            order.push_back(k);
+        }
+    }
+    return rates;
 }
 
 void TempoCTRL::moveRateTo(Player *player, double target)

@@ -4,7 +4,10 @@
 #include <QObject>
 #include <QPair>
 
-class Player;
+#include <vector>
+
+#include "player/player.h"
+
 class Sampora;
 
 // BPM matching. Keeps the players that play a sample with a usable BPM, oldest first, and
@@ -34,6 +37,9 @@ public slots:
 
 private:
     void match();
+    // The rate factor of every matched row (in the order of activeNodes) once the rows whose
+    // seams are heard at wall time `at` have gone on.
+    std::vector<double> ratesAfterSeamsAt(const std::vector<Player::Seam> &seams, double at) const;
     // Hands the player the change that takes its rate factor to `target`.
     static void moveRateTo(Player *player, double target);
     float tempoRatio(int bpm1, int bpm2) const;
