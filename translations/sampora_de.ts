@@ -506,7 +506,7 @@
         <translation>Ctrl+L</translation>
     </message>
     <message>
-        <source>MIDI &amp;Learn...</source>
+        <source>&amp;MIDI Learn...</source>
         <translation>MIDI-&amp;Zuweisung...</translation>
     </message>
     <message>
