@@ -202,7 +202,7 @@ void MainWindow::createActions()
 
     libraryAct = createAction(tr("Sample Library"), &MainWindow::editLibrary);
     libraryAct->setShortcut(QKeySequence(tr("Ctrl+L")));
-    midiLearnAct = createAction(tr("MIDI &Learn..."), &MainWindow::midiLearn);
+    midiLearnAct = createAction(tr("&MIDI Learn..."), &MainWindow::midiLearn);
     midiLearnAct->setStatusTip(tr("Tie the deck's controls to the keys, pads and knobs of a MIDI controller"));
     updateAct = createAction(tr("Check For Updates"), &MainWindow::checkForUpdates);
     feedbackAct = createAction(tr("Provide Feedback"), &MainWindow::getFeedback);

@@ -8,7 +8,7 @@
 #include "library/filestampcache.h"
 #include "library/logcategories.h"
 #include "player/decodedsample.h"
-#include "player/loudnessmeter.h"
+#include "player/sampleloudness.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ Loudness LoudnessScanner::loudnessOf(const DecodedSample &sample)
         if (const auto known = m_cache->lookup(file))
             return { fromFile(known->value(0)), fromFile(known->value(1)) };
     }
-    const Loudness measured = LoudnessMeter::measure(sample.samples.data(), sample.heldFrames());
+    const Loudness measured = SampleLoudness::measure(sample.samples.data(), sample.heldFrames());
     if (m_cache && file.exists())
         m_cache->store(file, { toFile(measured.lufs), toFile(measured.truePeakDb) });
     return measured;

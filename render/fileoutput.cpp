@@ -59,15 +59,33 @@ bool FileOutput::pull(qint64 frames, QString *error)
     while (m_running && !m_paused && frames > 0) {
         const qint64 n = std::min(frames, kMaxPull);
         m_mixer.mix(m_mix.data(), n);
-        const qint64 samples = n * PcmFormat::kChannels;
-        if (m_gain != 1.0f)
-            std::transform(m_mix.begin(), m_mix.begin() + samples, m_mix.begin(), [this](float v) { return v * m_gain; });
-        if (!convert(m_mix.data(), n, error))
+        if (!scaleAndConvert(m_mix.data(), n, error))
             return false;
         m_pulled += n;
         frames -= n;
     }
     return true;
+}
+
+bool FileOutput::write(const float *frames, qint64 count, QString *error)
+{
+    while (count > 0) {
+        const qint64 n = std::min(count, kMaxPull);
+        if (!scaleAndConvert(frames, n, error))
+            return false;
+        frames += n * PcmFormat::kChannels;
+        count -= n;
+    }
+    return true;
+}
+
+bool FileOutput::scaleAndConvert(const float *frames, qint64 count, QString *error)
+{
+    if (m_gain != 1.0f) {
+        std::transform(frames, frames + count * PcmFormat::kChannels, m_mix.begin(), [this](float v) { return v * m_gain; });
+        frames = m_mix.data();
+    }
+    return convert(frames, count, error);
 }
 
 bool FileOutput::convert(const float *mix, qint64 frames, QString *error)

@@ -28,6 +28,9 @@ public:
     bool isValid() const;
     // Mixes the next `frames` deck frames and writes them; nothing while not running or paused.
     bool pull(qint64 frames, QString *error);
+    // Writes `count` frames made elsewhere (one row's, for a file of its own) as pull() writes
+    // the mix: scaled, converted, and no more than the file is to hold.
+    bool write(const float *frames, qint64 count, QString *error);
     // Drains the converter and fills up with silence what rounding left short.
     bool finish(QString *error);
 
@@ -40,6 +43,8 @@ public:
     qint64 playedMs() const override;
 
 private:
+    // `frames` may be m_mix itself.
+    bool scaleAndConvert(const float *frames, qint64 count, QString *error);
     bool convert(const float *mix, qint64 frames, QString *error);
     bool put(const float *frames, qint64 count, QString *error);
     qint64 convertedFrames() const;

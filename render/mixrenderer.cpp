@@ -17,6 +17,7 @@
 #include "player/timestretch.h"
 #include "render/fileoutput.h"
 #include "render/renderedfile.h"
+#include "render/stemfiles.h"
 
 namespace {
 // Deck frames mixed between two looks at the cancel flag.
@@ -82,6 +83,12 @@ RenderResult MixRenderer::render(const RenderJob &job, const std::atomic_bool &c
     FileOutput output(mixer, file, job.sampleRate, job.framesAt(job.sampleRate), job.gain);
     if (!output.isValid())
         return failed(tr("Cannot convert the mix to %1 Hz.").arg(job.sampleRate));
+    StemFiles stems;
+    if (job.stems) {
+        if (!stems.open(job, voices, mixer, &error))
+            return failed(error);
+        mixer.setVoiceTap(&stems);
+    }
 
     output.start();
     const qint64 total = job.framesAt(PcmFormat::kRate);
@@ -90,7 +97,7 @@ RenderResult MixRenderer::render(const RenderJob &job, const std::atomic_bool &c
         if (cancel)
             return cancelled();
         const qint64 frames = std::min(kBlockFrames, total - done);
-        if (!output.pull(frames, &error))
+        if (!output.pull(frames, &error) || !stems.ok(&error))
             return failed(error);
         done += frames;
         const int percent = int(100 * done / total);
@@ -98,9 +105,14 @@ RenderResult MixRenderer::render(const RenderJob &job, const std::atomic_bool &c
             progress(percent);
         reported = percent;
     }
-    if (!output.finish(&error) || !file.commit(&error))
+    if (!output.finish(&error) || !stems.commit(&error))
         return failed(error);
-    return {RenderResult::Written, tr("Exported %1.").arg(QDir::toNativeSeparators(job.target))};
+    if (!file.commit(&error)) {
+        stems.removeCommitted();
+        return failed(error);
+    }
+    const QString target = QDir::toNativeSeparators(job.target);
+    return {RenderResult::Written, job.stems ? tr("Exported %1 and one file per row next to it.").arg(target) : tr("Exported %1.").arg(target)};
 }
 
 double MixRenderer::passSeconds(const RenderRow &row)

@@ -20,7 +20,8 @@ Q_DECLARE_METATYPE(RenderResult)
 // Renders a RenderJob offline with the deck's own mixer: each row becomes a voice of a
 // DeckMixer that loops the row's copy from the row's place on the grid, and a FileOutput pulls
 // the mix as fast as it is made, at the deck's level, into the file. What the mixer does live
-// it does here. Blocks; MixRenderWorker runs it on a thread of its own.
+// it does here. A job with stems also writes each row's own frames from the same pull into a
+// file of its own (StemFiles). Blocks; MixRenderWorker runs it on a thread of its own.
 class MixRenderer {
     Q_DECLARE_TR_FUNCTIONS(MixRenderer)
 

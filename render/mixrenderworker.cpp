@@ -1,6 +1,6 @@
 #include "render/mixrenderworker.h"
 
-#include "render/stemexport.h"
+#include "render/mixrenderer.h"
 
 MixRenderWorker::MixRenderWorker(QObject *parent)
     : QObject(parent)
@@ -24,7 +24,7 @@ void MixRenderWorker::start(const RenderJob &job)
         const auto report = [this](int percent) {
             QMetaObject::invokeMethod(this, [this, percent] { emit progress(percent); }, Qt::QueuedConnection);
         };
-        const RenderResult result = StemExport::render(job, cancelRequested, report);
+        const RenderResult result = MixRenderer::render(job, cancelRequested, report);
         QMetaObject::invokeMethod(this, [this, result] { done(result); }, Qt::QueuedConnection);
     }));
     thread->start(QThread::LowPriority);

@@ -29,6 +29,7 @@
 #include "online/onlineservices.h"
 #include "online/updatecheck.h"
 #include "player/player.h"
+#include "support/menumnemonics.h"
 #include "support/testsupport.h"
 #include "tempo/tempoctrl.h"
 #include "tools/audiogen.h"
@@ -240,7 +241,7 @@ void TestAppMainWindow::menuTree()
         QStringLiteral("&File > E&xit"),
         QStringLiteral("&Edit"),
         QStringLiteral("&Edit > Sample Library"),
-        QStringLiteral("&Edit > MIDI &Learn..."),
+        QStringLiteral("&Edit > &MIDI Learn..."),
         QStringLiteral("&Edit > -"),
         QStringLiteral("&Edit > BPM Matching"),
         QStringLiteral("&Edit > &Quantize"),
@@ -271,6 +272,8 @@ void TestAppMainWindow::menuTree()
         QStringLiteral("-"), // on the menu bar itself, after the Help menu
     };
     QCOMPARE(describe(window->menuBar()->actions()), expected);
+    const QStringList clashes = TestSupport::mnemonicClashes(window->menuBar()->actions());
+    QVERIFY2(clashes.isEmpty(), qPrintable(clashes.join(QLatin1Char('\n'))));
     QCOMPARE(window->menuBar()->styleSheet(), QStringLiteral(" color:black;Background:url(pixmaps:menubackground.png) repeat-x;"));
 }
 
@@ -306,7 +309,7 @@ void TestAppMainWindow::actions_data()
         }
     }
     QTest::newRow("library") << "&Edit > Sample Library" << QKeySequence(QStringLiteral("Ctrl+L")) << "" << false << false;
-    QTest::newRow("midi learn") << "&Edit > MIDI &Learn..." << QKeySequence()
+    QTest::newRow("midi learn") << "&Edit > &MIDI Learn..." << QKeySequence()
                                 << "Tie the deck's controls to the keys, pads and knobs of a MIDI controller" << false << false;
     QTest::newRow("updates") << "&Help > Check For Updates" << QKeySequence() << "" << false << false;
     QTest::newRow("feedback") << "&Help > Provide Feedback" << QKeySequence() << "" << false << false;
@@ -558,7 +561,7 @@ void TestAppMainWindow::droppedFolderFillsTheImport()
     QCOMPARE(imports.first()->findChild<QComboBox *>()->currentText(), folder);
     delete imports.first();
 
-    entry(QStringLiteral("&Edit > MIDI &Learn..."))->trigger();
+    entry(QStringLiteral("&Edit > &MIDI Learn..."))->trigger();
     const QList<QWidget *> learnWindows = shownWindows("MidiLearnDialog");
     QCOMPARE(learnWindows.size(), 1);
     QCOMPARE(learnWindows.first()->windowTitle(), QStringLiteral("MIDI Learn"));

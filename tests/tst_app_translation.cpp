@@ -12,6 +12,7 @@
 #include "app/translations.h"
 #include "dialogs/exportaudio.h"
 #include "online/installerpolicy.h"
+#include "support/menumnemonics.h"
 #include "support/testsupport.h"
 
 // Run with a German system locale (ctest sets LC_ALL=de_DE.UTF-8): the window speaks German,
@@ -38,6 +39,9 @@ private slots:
                 menus << entry->text();
         }
         QCOMPARE(menus, QStringList({"&Datei", "&Bearbeiten", "&Playlist", "&Hilfe"}));
+        // A translation picks its own underlined letters: they must not clash either.
+        const QStringList clashes = TestSupport::mnemonicClashes(entries);
+        QVERIFY2(clashes.isEmpty(), qPrintable(clashes.join(QLatin1Char('\n'))));
         QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("Lassen Sie Ihre Sample-Bibliothek für sich arbeiten!"));
 
         // Qt's base translations: a standard button of a message box or dialog.

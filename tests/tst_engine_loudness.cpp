@@ -2,7 +2,8 @@
 // from real files, come out of the mixer at the target; a quiet loop with a loud peak is not raised
 // past the ceiling; the option off leaves every frame as it is; loud rows together do not clip;
 // each voice's own frames add up to the mix; a gain changes at a sample's first frame, and with a
-// ramp when the option is switched; the cache measures a file once.
+// ramp when the option is switched; the decoding worker's quick measure gives the gain the full
+// one does; the cache measures a file once.
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -22,6 +23,7 @@
 #include "player/loudnessscanner.h"
 #include "player/pcmformat.h"
 #include "player/pcmstream.h"
+#include "player/sampleloudness.h"
 #include "player/sampledecoder.h"
 
 namespace {
@@ -182,6 +184,44 @@ private slots:
         QVERIFY2(out.truePeakDb <= Loudness::kCeilingDbtp + 0.1, qPrintable(QString::number(out.truePeakDb)));
         QVERIFY(out.truePeakDb > Loudness::kCeilingDbtp - 0.5); // raised as far as it may go
         QVERIFY(out.lufs < Loudness::kTargetLufs - 10);
+    }
+
+    // The decoding worker's quick measure against the library's whole one. Its peak is a bound
+    // above the true peak unless the true peak limits the gain, so the gain comes out the same.
+    void scanAgreesWithTheFullMeasure_data()
+    {
+        QTest::addColumn<int>("shape");
+        QTest::addColumn<double>("peakDb");
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<bool>("limited");
+        QTest::newRow("noise, lowered") << int(Shape::Noise) << 0.0 << 2.0 << false;
+        QTest::newRow("noise, raised, a part of a block over") << int(Shape::Noise) << -30.0 << 2.03 << false;
+        QTest::newRow("sine bursts, lowered") << int(Shape::SineBursts) << -6.0 << 2.0 << false;
+        QTest::newRow("sine bursts, raised") << int(Shape::SineBursts) << -30.0 << 2.0 << false;
+        QTest::newRow("a click over a quiet sine") << int(Shape::Click) << -3.0 << 2.0 << true;
+        QTest::newRow("a one-shot of 0.2 s with a click") << int(Shape::Click) << -3.0 << 0.2 << true;
+    }
+
+    void scanAgreesWithTheFullMeasure()
+    {
+        QFETCH(int, shape);
+        QFETCH(double, peakDb);
+        QFETCH(double, seconds);
+        QFETCH(bool, limited);
+        const AudioGen::Pcm pcm = loop(Shape(shape), peakDb, seconds);
+        const qint64 frames = qint64(pcm.samples.size()) / PcmFormat::kChannels;
+        const Loudness scan = SampleLoudness::measure(pcm.samples.constData(), frames);
+        const Loudness full = LoudnessMeter::measure(pcm.samples.constData(), frames);
+        const QString both = QStringLiteral("scan %1 LUFS %2 dBTP, full %3 LUFS %4 dBTP")
+                                 .arg(scan.lufs).arg(scan.truePeakDb).arg(full.lufs).arg(full.truePeakDb);
+        QVERIFY2(std::abs(scan.lufs - full.lufs) <= 0.1, qPrintable(both));
+        QVERIFY2(std::abs(scan.gainDb() - full.gainDb()) <= 0.1, qPrintable(both));
+        QCOMPARE(full.limitedByPeak(), limited);
+        QCOMPARE(scan.limitedByPeak(), limited);
+        if (limited)
+            QVERIFY2(std::abs(scan.truePeakDb - full.truePeakDb) <= 0.1, qPrintable(both));
+        else
+            QVERIFY2(scan.truePeakDb >= full.truePeakDb, qPrintable(both));
     }
 
     // Full-scale loops, their levels as they are (the worst case), and each voice's own frames

@@ -18,7 +18,6 @@
 #include "render/mixrenderworker.h"
 #include "player/sampledecoder.h"
 #include "player/timestretch.h"
-#include "render/stemexport.h"
 #include "tools/audiogen.h"
 
 namespace {
@@ -296,7 +295,7 @@ void RenderMixTest::cancelLeavesNoFile()
 }
 
 // One file per row beside the mix, named for the row, as long as the mix, starting on its first
-// frame; together they are the mix. A failure of any part leaves none of them.
+// frame; together they are the mix. A cancel or a failure of any part leaves none of them.
 void RenderMixTest::stemsLineUpWithTheMix()
 {
     QTemporaryDir folder;
@@ -307,7 +306,7 @@ void RenderMixTest::stemsLineUpWithTheMix()
     job.target = folder.filePath(QStringLiteral("set.wav"));
     job.stems = true;
     const std::atomic_bool cancel {false};
-    QCOMPARE(StemExport::render(job, cancel).status, RenderResult::Written);
+    QCOMPARE(MixRenderer::render(job, cancel).status, RenderResult::Written);
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
         (QStringList {QStringLiteral("set - 1 click_95_4_500 100 BPM.wav"), QStringLiteral("set - 3 click_100_4_2000 100 BPM.wav"),
             QStringLiteral("set.wav")}));
@@ -322,10 +321,16 @@ void RenderMixTest::stemsLineUpWithTheMix()
         worst = std::max(worst, std::abs(first.left[i] + second.left[i] - mix.left[i]));
     QVERIFY2(worst < 2.0f / 32768, qPrintable(QString::number(worst))); // 16-bit rounding of each file
 
+    // Cancelled half way, with every file open: none is left, and the earlier export stays.
+    std::atomic_bool stop {false};
+    QCOMPARE(MixRenderer::render(job, stop, [&stop](int percent) { stop = stop || percent >= 50; }).status, RenderResult::Cancelled);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+    QCOMPARE(readBack(job.target).left, mix.left);
+
     job.rows.append(stemRow(samples.filePath(QStringLiteral("gone 120.wav")), 1.0, 2, 120));
     QDir(folder.path()).removeRecursively();
     QDir().mkpath(folder.path());
-    QCOMPARE(StemExport::render(job, cancel).status, RenderResult::Failed);
+    QCOMPARE(MixRenderer::render(job, cancel).status, RenderResult::Failed);
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 

@@ -506,7 +506,7 @@
         <translation>Ctrl+L</translation>
     </message>
     <message>
-        <source>MIDI &amp;Learn...</source>
+        <source>&amp;MIDI Learn...</source>
         <translation>MIDI-&amp;Zuweisung...</translation>
     </message>
     <message>
@@ -771,6 +771,10 @@ Copyright (C) die Sampora-Entwickler.</translation>
         <source>Exported %1.</source>
         <translation>%1 exportiert.</translation>
     </message>
+    <message>
+        <source>Exported %1 and one file per row next to it.</source>
+        <translation>%1 und daneben eine Datei je Zeile exportiert.</translation>
+    </message>
 </context>
 <context>
     <name>Player</name>
@@ -952,13 +956,6 @@ Copyright (C) die Sampora-Entwickler.</translation>
     <message>
         <source>The project &quot;%1&quot; was saved incompletely.</source>
         <translation>Das Projekt „%1“ wurde unvollständig gespeichert.</translation>
-    </message>
-</context>
-<context>
-    <name>StemExport</name>
-    <message>
-        <source>Exported %1 and one file per row next to it.</source>
-        <translation>%1 und daneben eine Datei je Zeile exportiert.</translation>
     </message>
 </context>
 <context>
