@@ -39,6 +39,18 @@ public:
         : api(api)
     {
     }
+    ~MidiPortWatcher() override
+    {
+        // No message may reach a watcher on its way out: each port stops calling back and is
+        // closed before its client goes, one at a time (JACK's threads still run meanwhile).
+        for (auto &port : open) {
+            port.second->cancelCallback();
+            port.second->closePort();
+        }
+        open.clear();
+        own.reset();
+        lister.reset();
+    }
 
     void start()
     {
