@@ -315,8 +315,15 @@ void Player::setRate(float r)
     if (expected.atMs >= 0 && wallClockMs() < expected.atMs - kSameSeamMs)
         expected = {};
     // The change counts from now; the stretched copy that carries it is heard a moment later,
-    // placed where the sample would be had it changed now.
-    rateChanges.append({ wallClockMs(), lastRate });
+    // placed where the sample would be had it changed now. A change foreseen for a seam counts
+    // from the seam, however late the controller hears of it (a busy GUI thread hears a seam
+    // tens of ms after it): rates set in between never played.
+    double changedAt = wallClockMs();
+    if (expected.atMs >= 0 && sameRate(expected.rate, lastRate) && changedAt >= expected.atMs - kSameSeamMs)
+        changedAt = std::min(changedAt, expected.atMs);
+    while (!rateChanges.isEmpty() && rateChanges.last().first >= changedAt)
+        rateChanges.removeLast();
+    rateChanges.append({ changedAt, lastRate });
     if (rateChanges.size() > 16)
         rateChanges.removeFirst();
     syncRate();
