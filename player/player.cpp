@@ -407,7 +407,7 @@ void Player::stop()
     // the current sample (or in silence while it decodes), and what follows it is queued anew.
     planned = Planned::None;
     plannedToken = 0;
-    placedStart = {};
+    plannedSample.reset();
     placed = {};
     expected = {};
     keep(currentSample, currentToken);
@@ -779,7 +779,6 @@ void Player::restartAudio(qint64 offset)
             const qint64 at = msToFrames(clock().streamMsAt(bar));
             passFrame = at;
             stream->startAt(currentSample, currentToken, offset, at);
-            placedStart = { currentToken, at, currentSample };
         } else {
             stream->jump(currentSample, currentToken, offset);
         }
@@ -1053,11 +1052,12 @@ bool Player::placeOnBar(Sample sample, quint64 token, Planned kind)
         return false;
     keep(sample, token);
     stream->queue(nullptr, 0);
-    placedStart = { token, msToFrames(clock().streamMsAt(bar)), sample };
-    stream->jump(sample, token, 0, placedStart.frame);
+    plannedFrame = msToFrames(clock().streamMsAt(bar));
+    stream->jump(sample, token, 0, plannedFrame);
     expected = {}; // the jump takes the place of a copy made ready for it; the controller tells anew
     planned = kind;
     plannedToken = token;
+    plannedSample = sample;
     if (kind == Planned::Previous)
         plannedBpm = backHistory.isEmpty() ? -1 : backHistory.last().baseBpm;
     else if (repeat)
@@ -1090,7 +1090,7 @@ void Player::updateInterface()
 Player::Seam Player::nextSeam() const
 {
     if (playing && !disabled && planned != Planned::None && clock().running())
-        return { clock().wallMsFor(framesToMs(placedStart.frame)), plannedBpm, true, planned == Planned::Previous };
+        return { clock().wallMsFor(framesToMs(plannedFrame)), plannedBpm, true, planned == Planned::Previous };
     if (!playing || disabled || repeat || !upcoming.sample || !currentSample || !clock().running()
         || planned != Planned::None)
         return {};
@@ -1257,9 +1257,9 @@ void Player::syncRate()
     if (stream->jumpPending()) {
         // One change at a time: a switch or a copy is on its way into the stream. The sample
         // queued after the current one is not part of it.
-        if (placedStart.token != 0 && !stream->continuationPending())
+        if (planned != Planned::None)
             syncPlacedRate();
-        if (planned == Planned::None)
+        else
             syncUpcomingRate();
         return;
     }
@@ -1328,34 +1328,27 @@ void Player::syncUpcomingRate()
 
 void Player::syncPlacedRate()
 {
-    const PlacedStart start = placedStart;
-    if (!start.sample || start.frame < stream->servedFrames() + msToFrames(kSwitchMarginMs))
-        return; // served already, or too close to be made again in time
-    const double wanted = rateWantedAt(clock().wallMsFor(framesToMs(start.frame)));
-    if (sameRate(start.sample->rate, wanted))
+    const double wanted = rateWantedAt(clock().wallMsFor(framesToMs(plannedFrame)));
+    if (!plannedSample || sameRate(plannedSample->rate, wanted))
         return;
-    const auto place = [this, start](const Sample &copy) {
-        if (placedStart.token != start.token || placedStart.frame != start.frame || !copy
-            || start.frame < stream->servedFrames() + msToFrames(kSwitchMarginMs))
+    const quint64 token = plannedToken;
+    const auto place = [this, token](const Sample &copy) {
+        if (planned == Planned::None || plannedToken != token || !copy
+            || plannedFrame < stream->servedFrames() + msToFrames(kSwitchMarginMs))
             return;
-        keep(copy, start.token);
-        const bool replaced = stream->rejump(copy, start.token);
-        qCDebug(lcPlayer) << "row" << id << "placed sample at rate" << copy->rate << (replaced ? "in time" : "too late");
-        if (!replaced)
-            return;
-        placedStart.sample = copy;
-        if (start.token == currentToken)
-            currentSample = copy;
-        if (passSample == start.sample)
-            passSample = copy; // a row waiting for its start counts its bars in the copy it will play
+        keep(copy, token);
+        const bool replaced = stream->rejump(copy, token);
+        qCDebug(lcPlayer) << "row" << id << "pressed sample at rate" << copy->rate << (replaced ? "placed" : "too late");
+        if (replaced)
+            plannedSample = copy;
     };
     // A copy made for the sample while it was still queued may be at that rate already.
-    if (const Sample made = keptSample(start.token); made && sameRate(made->rate, wanted)) {
+    if (const Sample made = keptSample(token); made && sameRate(made->rate, wanted)) {
         place(made);
         return;
     }
-    qCDebug(lcPlayer) << "row" << id << "stretches the placed sample to" << wanted;
-    stretch(start.sample, wanted, place);
+    qCDebug(lcPlayer) << "row" << id << "stretches the sample pressed on to" << wanted;
+    stretch(plannedSample, wanted, place);
 }
 
 double Player::rateWantedAt(double wallMs) const

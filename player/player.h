@@ -289,14 +289,10 @@ private:
     QList<QPair<double, double>> rateChanges;
     double owedFrames(double fromMs, double toMs, double heardRate) const;
     quint64 plannedToken = 0;
-    int plannedBpm = -1; // the planned switch's sample's own BPM
-    // A switch the stream will make at a frame to come (a move or a start placed on a bar line):
-    // its sample starts at the rate wanted then, not at the rate of the copy it was placed with.
-    struct PlacedStart {
-        quint64 token = 0;
-        qint64 frame = 0;
-        Sample sample; // the copy the stream's jump holds
-    } placedStart;
+    qint64 plannedFrame = 0; // the stream frame the planned switch is served at
+    int plannedBpm = -1;     // its sample's own BPM
+    Sample plannedSample;    // the copy the stream's jump holds
+    // A switch placed on a bar line starts its sample at the rate the controller sets then.
     void syncPlacedRate();
     quint64 unqueuedToken = 0; // a sample drawn ahead that the stream's queue no longer holds
     // A change of rate the tempo controller is known to make at wall time atMs (see expectRate).
