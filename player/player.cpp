@@ -48,6 +48,8 @@ constexpr qint64 kRateCrossfadeFrames = PcmFormat::kRate / 100;
 constexpr double kMaxCatchUpMs = 10000.0;
 // An expected change of rate that has not come this long after its moment is given up.
 constexpr double kExpectedGraceMs = 200.0;
+// How long before a change of rate its copy is made ready and placed in the stream.
+constexpr double kMakeReadyAheadMs = 8000.0;
 
 bool sameRate(double a, double b)
 {
@@ -1278,7 +1280,10 @@ void Player::syncRate()
     // (At the row's own seam the sample drawn ahead starts at that rate instead.)
     const Seam seam = nextSeam();
     const bool ownSeam = seam.heardMs >= 0 && std::abs(seam.heardMs - expected.atMs) < kSameSeamMs;
-    if (stretchable && expected.atMs >= 0 && !ownSeam && !sameRate(heard->rate, expected.rate)) {
+    // A change far ahead is made ready once it comes near: a copy waiting in the stream would
+    // hold back any change that comes before it.
+    const bool near = expected.atMs - wallClockMs() < kMakeReadyAheadMs;
+    if (stretchable && expected.atMs >= 0 && near && !ownSeam && !sameRate(heard->rate, expected.rate)) {
         const qint64 at = msToFrames(clock().streamMsAt(expected.atMs));
         const bool sameSampleThen = repeat || served.offset + (at - served.streamFrame) < heard->frames();
         if (sameSampleThen && at >= servedFrame + msToFrames(kSwitchMarginMs)) {
@@ -1328,8 +1333,10 @@ void Player::syncUpcomingRate()
 
 void Player::syncPlacedRate()
 {
+    if (!plannedSample || plannedSample->streamed())
+        return; // a song is bent as it streams, from where it is heard: its copy follows once it plays
     const double wanted = rateWantedAt(clock().wallMsFor(framesToMs(plannedFrame)));
-    if (!plannedSample || sameRate(plannedSample->rate, wanted))
+    if (sameRate(plannedSample->rate, wanted))
         return;
     const quint64 token = plannedToken;
     const auto place = [this, token](const Sample &copy) {
@@ -1339,8 +1346,8 @@ void Player::syncPlacedRate()
         keep(copy, token);
         const bool replaced = stream->rejump(copy, token);
         qCDebug(lcPlayer) << "row" << id << "pressed sample at rate" << copy->rate << (replaced ? "placed" : "too late");
-        if (replaced)
-            plannedSample = copy;
+        // Too late, the switch has happened: the copy heard then catches up like any other.
+        plannedSample = copy;
     };
     // A copy made for the sample while it was still queued may be at that rate already.
     if (const Sample made = keptSample(token); made && sameRate(made->rate, wanted)) {
